@@ -1,0 +1,46 @@
+#pragma once
+
+#include "appservices.h"
+
+#include <QApplication>
+#include <QList>
+
+class AppSettings;
+class CameraWrapper;
+class MainWindow;
+class UnixSignalQuitter;
+
+// The composition root: owns the settings store, the camera list, the web server, the switcher links
+// and the main window, builds them in a fixed order and tears them down in a fixed order.
+class TavimorexApp : public QApplication, public AppServices
+{
+    Q_OBJECT
+
+public:
+    TavimorexApp(int &argc, char **argv);
+    ~TavimorexApp() override;
+
+    AppSettings *settings() const override;
+    QList<CameraWrapper *> cameras() const override;
+    void loadCameras() override;
+    void clearCameras();
+    void connectCameraSignals() override;
+    void showMessage(const QString &text) override;
+    bool startHttpServer() override;
+    bool stopHttpServer() override;
+    bool startObsLink() override;
+    bool stopObsLink() override;
+    bool startVmixLink() override;
+    bool stopVmixLink() override;
+
+    MainWindow *mainWindow() const;
+
+public Q_SLOTS:
+    void onCameraError(const QString &errMsg);
+
+private:
+    QList<CameraWrapper *> m_cameras;
+    MainWindow *m_mainWindow = nullptr;
+    AppSettings *m_settings = nullptr;
+    UnixSignalQuitter *m_signalQuitter = nullptr;
+};
