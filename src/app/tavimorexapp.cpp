@@ -27,6 +27,7 @@ TavimorexApp::TavimorexApp(int &argc, char **argv)
 
     m_settings = new AppSettings(nullptr);
     loadCameras();
+    recordFirstCameraList();
 
     m_mainWindow = new MainWindow(nullptr);
     connectCameraSignals();
@@ -69,6 +70,20 @@ void TavimorexApp::loadCameras()
         m_cameras.append(new IPCamera(QStringLiteral("0.0.0.0"), name, QStringLiteral("0.0.0.0")));
     }
     qCDebug(lcApp) << "camera list loaded with" << m_cameras.size() << "cameras";
+}
+
+void TavimorexApp::recordFirstCameraList()
+{
+    // On the first start the default list goes into settings.ini, so the operator finds a complete,
+    // editable configuration file and later versions read the same eight slots.
+    QList<CameraWrapper *> stored;
+    m_settings->readCameraList(stored);
+    const bool nothingStored = stored.isEmpty();
+    qDeleteAll(stored);
+    if (nothingStored) {
+        m_settings->writeCameraList(m_cameras);
+        m_settings->sync();
+    }
 }
 
 void TavimorexApp::clearCameras()

@@ -39,6 +39,8 @@ public Q_SLOTS:
     void onCameraError(const QString &errMsg);
 
 private:
+    void recordFirstCameraList();
+
     QList<CameraWrapper *> m_cameras;
     MainWindow *m_mainWindow = nullptr;
     AppSettings *m_settings = nullptr;

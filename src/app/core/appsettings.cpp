@@ -78,6 +78,11 @@ QString AppSettings::fileName() const
     return m_settings->fileName();
 }
 
+void AppSettings::sync()
+{
+    m_settings->sync();
+}
+
 QVariant AppSettings::value(const QString &key, const QVariant &defaultValue) const
 {
     return m_settings->value(key, defaultValue);

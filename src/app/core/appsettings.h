@@ -22,6 +22,8 @@ public:
     ~AppSettings() override;
 
     QString fileName() const;
+    // Writes pending changes to disk now.
+    void sync();
 
     // Camera list
     int readCameraList(QList<CameraWrapper *> &cameras);

@@ -1,0 +1,3 @@
+#include "cameralog.h"
+
+Q_LOGGING_CATEGORY(lcCamera, "tavimorex.camera")
