@@ -1,0 +1,7 @@
+#include "lensgrip/devicehandle.h"
+
+namespace lensgrip {
+
+DeviceHandle::~DeviceHandle() = default;
+
+} // namespace lensgrip
