@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QSet>
+#include <QString>
+
+// How a simulated camera misbehaves on purpose. Set from the command line and changed at run time
+// through the control channel; every session of the camera reads the current values.
+struct FaultModes
+{
+    // Length of the answers to the exposure and picture inquiries (kinds 6, 7, 8, 10, 11, 12):
+    // Standard answers 90 50 00 00 0p 0q FF, except bright which answers 90 50 pp FF;
+    // Short answers 90 50 pp FF for all six; Long answers 90 50 00 00 0p 0q FF for all six.
+    enum class AnswerForm { Standard, Short, Long };
+
+    QSet<int> silentKinds;   // polled inquiry kinds (3..14) that never get an answer
+    int delayMs = 0;         // every reply leaves this late
+    int closeAfter = 0;      // close a VISCA connection when its n-th packet arrives (0 = never)
+    bool refuse = false;     // no VISCA listener at all: connections are refused
+    bool hangup = false;     // accept VISCA connections and close them at once
+    bool notices = false;    // send network notices (88 ...) now and then between replies
+    bool foreign = false;    // send replies of camera address 2 (A0 ...) now and then
+    bool interleave = false; // wrap inquiry answers with extra ACK and completion packets
+    int httpStatus = 0;      // answer every HTTP request with this status (0 = serve normally)
+    AnswerForm answerForm = AnswerForm::Standard;
+
+    bool isSilent(int kind) const { return silentKinds.contains(kind); }
+    QJsonObject toJson() const;
+
+    // "3", "3,8,14", "all" or "none".
+    static bool parseSilentKinds(const QString &text, QSet<int> *kinds, QString *error);
+    static bool parseAnswerForm(const QString &text, AnswerForm *form, QString *error);
+    static QString answerFormName(AnswerForm form);
+};
