@@ -36,3 +36,32 @@ function(tavimorex_add_test name)
     LABELS "${T_LABELS}"
     ENVIRONMENT "${platform};XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/xdg-${name};XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/xdg-${name}/config;QT_LOGGING_RULES=*.debug=false")
 endfunction()
+
+# tavimorex_render_svgs(<out-var> OUTPUT_DIR <dir> PICTURES "<svg> <name> [<width> <height>]"...)
+# Renders each SVG source to <dir>/<name>.png at build time with the svgrender tool (at the SVG's own size
+# unless a size is given) and returns the PNG paths, ready for qt_add_resources.
+function(tavimorex_render_svgs out_var)
+  cmake_parse_arguments(R "" "OUTPUT_DIR" "PICTURES" ${ARGN})
+  set(pngs)
+  foreach(entry IN LISTS R_PICTURES)
+    separate_arguments(entry)
+    list(GET entry 0 svg)
+    list(GET entry 1 name)
+    set(size)
+    list(LENGTH entry count)
+    if(count EQUAL 4)
+      list(GET entry 2 width)
+      list(GET entry 3 height)
+      set(size ${width} ${height})
+    endif()
+    set(png "${R_OUTPUT_DIR}/${name}.png")
+    add_custom_command(
+      OUTPUT "${png}"
+      COMMAND $<TARGET_FILE:svgrender> "${svg}" "${png}" ${size}
+      DEPENDS svgrender "${svg}"
+      COMMENT "Rendering ${name}.png"
+      VERBATIM)
+    list(APPEND pngs "${png}")
+  endforeach()
+  set(${out_var} "${pngs}" PARENT_SCOPE)
+endfunction()

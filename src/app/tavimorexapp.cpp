@@ -2,10 +2,12 @@
 
 #include "appsettings.h"
 #include "camerawrapper.h"
+#include "httpserverwrapper.h"
 #include "ipcamera.h"
 #include "mainwindow.h"
 #include "unixsignalquitter.h"
 
+#include <QJsonArray>
 #include <QLoggingCategory>
 #include <QMessageBox>
 
@@ -14,6 +16,8 @@ Q_LOGGING_CATEGORY(lcApp, "tavimorex.app")
 namespace {
 constexpr int CameraSlots = 8;
 const QString MessageTitle = QStringLiteral("Tavimorex App");
+const QString HttpServerFailure
+    = QStringLiteral("Can not turn on Http Server. Please check NIC and port number settings.");
 } // namespace
 
 TavimorexApp::TavimorexApp(int &argc, char **argv)
@@ -29,6 +33,11 @@ TavimorexApp::TavimorexApp(int &argc, char **argv)
     loadCameras();
     recordFirstCameraList();
 
+    m_httpServer = new HttpServerWrapper(m_settings);
+    connectHttpServerSignals();
+    if (m_settings->startupOnLaunch())
+        startHttpServer();
+
     m_mainWindow = new MainWindow(nullptr);
     connectCameraSignals();
     m_mainWindow->show();
@@ -36,6 +45,8 @@ TavimorexApp::TavimorexApp(int &argc, char **argv)
 
 TavimorexApp::~TavimorexApp()
 {
+    delete m_httpServer;
+    m_httpServer = nullptr;
     delete m_settings;
     m_settings = nullptr;
     delete m_mainWindow;
@@ -129,11 +140,19 @@ void TavimorexApp::showMessage(const QString &text)
 
 bool TavimorexApp::startHttpServer()
 {
+    // A stored port outside the TCP range would wrap to some other port: refuse it like a bad address.
+    const int port = m_settings->serverPortNum();
+    if (m_httpServer && port >= 0 && port <= 65535
+        && m_httpServer->startServer(m_settings->serverNic(), quint16(port)))
+        return true;
+    showMessage(HttpServerFailure);
     return false;
 }
 
 bool TavimorexApp::stopHttpServer()
 {
+    if (m_httpServer)
+        m_httpServer->stopServer();
     return true;
 }
 
@@ -161,4 +180,280 @@ void TavimorexApp::onCameraError(const QString &errMsg)
 {
     // Camera errors are not shown to the operator; the link state in the status bar tells enough.
     qCDebug(lcApp) << "camera error:" << errMsg;
+}
+
+HttpServerWrapper *TavimorexApp::httpServer() const
+{
+    return m_httpServer;
+}
+
+void TavimorexApp::connectHttpServerSignals()
+{
+    // Direct: each handler answers inside the request's handling.
+    HttpServerWrapper *server = m_httpServer;
+    const auto direct = Qt::DirectConnection;
+    connect(server, &HttpServerWrapper::getVMixSettings, this, &TavimorexApp::onGetVMixSettings, direct);
+    connect(server, &HttpServerWrapper::getVMixStatus, this, &TavimorexApp::onGetVMixStatus, direct);
+    connect(server, &HttpServerWrapper::vmixSaveReconnect, this, &TavimorexApp::onVmixSaveReconnect, direct);
+    connect(server, &HttpServerWrapper::setVMixSourceVolume, this, &TavimorexApp::onSetVMixSourceVolume,
+            direct);
+    connect(server, &HttpServerWrapper::setVMixSourceMuted, this, &TavimorexApp::onSetVMixSourceMuted,
+            direct);
+    connect(server, &HttpServerWrapper::setVMixMasterVolume, this, &TavimorexApp::onSetVMixMasterVolume,
+            direct);
+    connect(server, &HttpServerWrapper::setVMixMasterMuted, this, &TavimorexApp::onSetVMixMasterMuted,
+            direct);
+    connect(server, &HttpServerWrapper::vmixToggleStreaming, this, &TavimorexApp::onVmixToggleStreaming,
+            direct);
+    connect(server, &HttpServerWrapper::vmixToggleRecording, this, &TavimorexApp::onVmixToggleRecording,
+            direct);
+    connect(server, &HttpServerWrapper::vmixTogglePlayList, this, &TavimorexApp::onVmixTogglePlayList,
+            direct);
+    connect(server, &HttpServerWrapper::vmixApplyTransition, this, &TavimorexApp::onVmixApplyTransition,
+            direct);
+    connect(server, &HttpServerWrapper::vmixSetPreview, this, &TavimorexApp::onVmixSetPreview, direct);
+    connect(server, &HttpServerWrapper::getObsStatus, this, &TavimorexApp::onGetObsStatus, direct);
+    connect(server, &HttpServerWrapper::getObsSettings, this, &TavimorexApp::onGetObsSettings, direct);
+    connect(server, &HttpServerWrapper::setObsSourceVolume, this, &TavimorexApp::onSetObsSourceVolume,
+            direct);
+    connect(server, &HttpServerWrapper::setObsSourceMuted, this, &TavimorexApp::onSetObsSourceMuted, direct);
+    connect(server, &HttpServerWrapper::obsToggleStreaming, this, &TavimorexApp::onObsToggleStreaming,
+            direct);
+    connect(server, &HttpServerWrapper::obsToggleRecording, this, &TavimorexApp::onObsToggleRecording,
+            direct);
+    connect(server, &HttpServerWrapper::obsSetTransition, this, &TavimorexApp::onObsSetTransition, direct);
+    connect(server, &HttpServerWrapper::obsSaveReconnect, this, &TavimorexApp::onObsSaveReconnect, direct);
+    connect(server, &HttpServerWrapper::getCameraSettings, this, &TavimorexApp::onGetCameraSettings, direct);
+    connect(server, &HttpServerWrapper::getCurrentCamInfo, this, &TavimorexApp::onGetCurrentCamInfo, direct);
+    connect(server, &HttpServerWrapper::saveCameraSettings, this, &TavimorexApp::onSaveCameraSettings,
+            direct);
+    connect(server, &HttpServerWrapper::setPreset, this, &TavimorexApp::onSetPreset, direct);
+    connect(server, &HttpServerWrapper::recallPreset, this, &TavimorexApp::onRecallPreset, direct);
+    connect(server, &HttpServerWrapper::connectCam, this, &TavimorexApp::onConnectCam, direct);
+    connect(server, &HttpServerWrapper::controlCam, this, &TavimorexApp::onControlCam, direct);
+    connect(server, &HttpServerWrapper::focusAuto, this, &TavimorexApp::onFocusAuto, direct);
+    connect(server, &HttpServerWrapper::checkImageDownloaded, this, &TavimorexApp::onCheckImageDownloaded,
+            direct);
+    connect(server, &HttpServerWrapper::stopControl, this, &TavimorexApp::onStopControl, direct);
+}
+
+void TavimorexApp::replyOk(const QJsonObject &data, HttpResponse *resp)
+{
+    HttpServerWrapper::replyOk(data, resp);
+}
+
+void TavimorexApp::replyFailed(const QString &msg, HttpResponse *resp)
+{
+    HttpServerWrapper::replyFailed(msg, resp);
+}
+
+// Switcher API. Until the OBS and vMix links exist there is no cache to read and nothing to send to:
+// status calls answer an empty switcher, settings come from the store, commands are accepted.
+
+void TavimorexApp::onGetVMixSettings(HttpResponse *resp)
+{
+    replyOk({{QStringLiteral("vmixIp"), m_settings->vmixIp()},
+             {QStringLiteral("vmixId"), m_settings->vmixId()},
+             {QStringLiteral("vmixPort"), m_settings->vmixPort()}},
+            resp);
+}
+
+void TavimorexApp::onGetVMixStatus(HttpResponse *resp)
+{
+    replyOk({{QStringLiteral("inputs"), QJsonArray()},
+             {QStringLiteral("isRecording"), false},
+             {QStringLiteral("isStreaming"), false},
+             {QStringLiteral("isPlayListOn"), false},
+             {QStringLiteral("masterVolume"), 0},
+             {QStringLiteral("masterVolumeMuted"), false}},
+            resp);
+}
+
+void TavimorexApp::onVmixSaveReconnect(
+    HttpResponse *resp, const QString &vmixIp, int vmixPort, const QString &vmixId, const QString &vmixPwd)
+{
+    m_settings->setVmixIp(vmixIp);
+    m_settings->setVmixPort(vmixPort);
+    m_settings->setVmixId(vmixId);
+    m_settings->setVmixPwd(vmixPwd);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onSetVMixSourceVolume(HttpResponse *resp, const QString &sourceName, double volume)
+{
+    Q_UNUSED(sourceName);
+    Q_UNUSED(volume);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onSetVMixSourceMuted(HttpResponse *resp, const QString &sourceName)
+{
+    Q_UNUSED(sourceName);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onSetVMixMasterVolume(HttpResponse *resp, double volume)
+{
+    Q_UNUSED(volume);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onSetVMixMasterMuted(HttpResponse *resp)
+{
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onVmixToggleStreaming(HttpResponse *resp)
+{
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onVmixToggleRecording(HttpResponse *resp)
+{
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onVmixTogglePlayList(HttpResponse *resp)
+{
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onVmixApplyTransition(HttpResponse *resp, int transition)
+{
+    Q_UNUSED(transition);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onVmixSetPreview(HttpResponse *resp, const QString &sourceName)
+{
+    Q_UNUSED(sourceName);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onGetObsStatus(HttpResponse *resp)
+{
+    replyOk({{QStringLiteral("isStreaming"), false},
+             {QStringLiteral("isRecording"), false},
+             {QStringLiteral("sources"), QJsonArray()},
+             {QStringLiteral("transitions"), QJsonArray()},
+             {QStringLiteral("currentTransition"), QString()}},
+            resp);
+}
+
+void TavimorexApp::onGetObsSettings(HttpResponse *resp)
+{
+    replyOk(
+        {{QStringLiteral("obsIp"), m_settings->obsIp()}, {QStringLiteral("obsPort"), m_settings->obsPort()}},
+        resp);
+}
+
+void TavimorexApp::onSetObsSourceVolume(HttpResponse *resp, const QString &sourceName, double volume)
+{
+    Q_UNUSED(sourceName);
+    Q_UNUSED(volume);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onSetObsSourceMuted(HttpResponse *resp, const QString &sourceName)
+{
+    Q_UNUSED(sourceName);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onObsToggleStreaming(HttpResponse *resp)
+{
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onObsToggleRecording(HttpResponse *resp)
+{
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onObsSetTransition(HttpResponse *resp, const QString &transition)
+{
+    Q_UNUSED(transition);
+    replyOk({}, resp);
+}
+
+void TavimorexApp::onObsSaveReconnect(HttpResponse *resp,
+                                      const QString &obsIp,
+                                      int obsPort,
+                                      const QString &obsPwd)
+{
+    m_settings->setObsIp(obsIp);
+    m_settings->setObsPort(obsPort);
+    m_settings->setObsPwd(obsPwd);
+    replyOk({}, resp);
+}
+
+// Camera API. These drive the control window exactly as its own buttons do; until the window offers
+// those operations they answer FAILED rather than pretend to have acted.
+
+void TavimorexApp::onGetCameraSettings(HttpResponse *resp)
+{
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onGetCurrentCamInfo(HttpResponse *resp)
+{
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onSaveCameraSettings(HttpResponse *resp, const QString &camListJson)
+{
+    Q_UNUSED(camListJson);
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onSetPreset(HttpResponse *resp,
+                               const QString &presetName,
+                               int presetNum,
+                               bool isUploadImage)
+{
+    Q_UNUSED(presetName);
+    Q_UNUSED(presetNum);
+    Q_UNUSED(isUploadImage);
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onRecallPreset(HttpResponse *resp, int presetNum, int presetSpeed)
+{
+    Q_UNUSED(presetNum);
+    Q_UNUSED(presetSpeed);
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onConnectCam(HttpResponse *resp, int camNum)
+{
+    Q_UNUSED(camNum);
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onControlCam(
+    HttpResponse *resp, int controlMethod, int panSpeed, int tiltSpeed, int zoomSpeed, int focusSpeed)
+{
+    Q_UNUSED(controlMethod);
+    Q_UNUSED(panSpeed);
+    Q_UNUSED(tiltSpeed);
+    Q_UNUSED(zoomSpeed);
+    Q_UNUSED(focusSpeed);
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onFocusAuto(HttpResponse *resp, bool focusAuto)
+{
+    Q_UNUSED(focusAuto);
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onCheckImageDownloaded(HttpResponse *resp)
+{
+    replyFailed(QStringLiteral("Not available"), resp);
+}
+
+void TavimorexApp::onStopControl(HttpResponse *resp, int controlMethod)
+{
+    Q_UNUSED(controlMethod);
+    replyFailed(QStringLiteral("Not available"), resp);
 }

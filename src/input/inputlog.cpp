@@ -1,0 +1,3 @@
+#include "inputlog.h"
+
+Q_LOGGING_CATEGORY(lcInput, "tavimorex.input")

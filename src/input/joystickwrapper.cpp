@@ -1,0 +1,164 @@
+#include "joystickwrapper.h"
+
+#include "datapaths.h"
+#include "qjoysticks.h"
+
+#include <QSettings>
+
+namespace {
+
+// Keys of settings.ini written by the joystick dialog through the settings store. They are read here
+// directly because an absent "selected_joystick" means that no controller is selected.
+const QString JoystickAvailableKey = QStringLiteral("is joystick available");
+const QString SelectedJoystickKey = QStringLiteral("selected_joystick");
+
+// Sticks inside this band (bounds included) count as centred.
+constexpr qreal DeadZone = 0.2;
+
+using Signal = void (JoystickWrapper::*)();
+
+struct AxisMapping
+{
+    int axis;
+    Signal positive;
+    Signal negative;
+};
+
+const AxisMapping AxisMappings[] = {
+    {3, &JoystickWrapper::moveRightBtnTriggered, &JoystickWrapper::moveLeftBtnTriggered},
+    {4, &JoystickWrapper::moveBottomBtnTriggered, &JoystickWrapper::moveTopBtnTriggered},
+};
+
+struct HatMapping
+{
+    int angle;
+    Signal signal;
+};
+
+const HatMapping HatMappings[] = {
+    {0, &JoystickWrapper::moveTopBtnTriggered},
+    {45, &JoystickWrapper::moveTopRightBtnTriggered},
+    {90, &JoystickWrapper::moveRightBtnTriggered},
+    {135, &JoystickWrapper::moveBottomRightBtnTriggered},
+    {180, &JoystickWrapper::moveBottomBtnTriggered},
+    {225, &JoystickWrapper::moveBottomLeftBtnTriggered},
+    {270, &JoystickWrapper::moveLeftBtnTriggered},
+    {315, &JoystickWrapper::moveTopLeftBtnTriggered},
+    {-1, &JoystickWrapper::moveStop},
+};
+
+struct ButtonMapping
+{
+    int button;
+    Signal onPress;      // nullptr: nothing
+    int presetOnRelease; // 0: none; otherwise callPreset(presetOnRelease)
+    Signal onRelease[2]; // raised in this order; nullptr: nothing
+};
+
+using W = JoystickWrapper;
+
+// Preset recall, menu keys, the auto-focus toggle and home act on release; zoom and focus run while the
+// button is held.
+const ButtonMapping ButtonMappings[] = {
+    {0, nullptr, 3, {nullptr, nullptr}},
+    {1, nullptr, 0, {&W::focusStateChange, nullptr}},
+    {2, nullptr, 1, {nullptr, nullptr}},
+    {3, nullptr, 2, {nullptr, nullptr}},
+    {4, &W::zoomOutBtnTriggered, 0, {&W::zoomStop, nullptr}},
+    {5, &W::zoomInBtnTriggered, 0, {&W::zoomStop, nullptr}},
+    {6, &W::focusOutBtnTriggered, 0, {&W::focusStop, nullptr}},
+    {7, &W::focusInBtnTriggered, 0, {&W::focusStop, nullptr}},
+    {8, nullptr, 0, {&W::backBtnTriggered, nullptr}},
+    {9, nullptr, 0, {&W::enterBtnTriggered, nullptr}},
+    {10, nullptr, 0, {&W::osdMenuBtnTriggered, nullptr}},
+    {11, &W::zoomInBtnTriggered, 0, {&W::moveHome, &W::zoomStop}},
+};
+
+} // namespace
+
+JoystickWrapper::JoystickWrapper(QObject *parent)
+    : QObject(parent), m_settings(new QSettings(DataPaths::settingsFile(), QSettings::IniFormat))
+{
+    // The keyboard has its own hotkeys; it is never a controller here.
+    QJoysticks *joysticks = QJoysticks::sharedInstance();
+    joysticks->setVirtualJoystickEnabled(false);
+
+    connect(joysticks, &QJoysticks::countChanged, this, &JoystickWrapper::joystickCountChanged);
+    connect(joysticks, &QJoysticks::povChanged, this, &JoystickWrapper::joystickPOVChanged);
+    connect(joysticks, &QJoysticks::axisChanged, this, &JoystickWrapper::joystickAxisChanged);
+    connect(joysticks, &QJoysticks::buttonChanged, this, &JoystickWrapper::joystickButtonChanged);
+}
+
+JoystickWrapper::~JoystickWrapper()
+{
+    delete m_settings;
+}
+
+void JoystickWrapper::joystickCountChanged()
+{
+    // The selected index is compared at every event; a new device list needs nothing here.
+}
+
+void JoystickWrapper::joystickPOVChanged(int js, int pov, int angle)
+{
+    Q_UNUSED(pov)
+    if (!isControllerActive(js))
+        return;
+    for (const HatMapping &mapping : HatMappings) {
+        if (mapping.angle == angle) {
+            Q_EMIT(this->*mapping.signal)();
+            return;
+        }
+    }
+}
+
+void JoystickWrapper::joystickAxisChanged(int js, int axis, qreal value)
+{
+    if (!isControllerActive(js))
+        return;
+    for (const AxisMapping &mapping : AxisMappings) {
+        if (mapping.axis != axis)
+            continue;
+        if (value > DeadZone)
+            Q_EMIT(this->*mapping.positive)();
+        else if (value < -DeadZone)
+            Q_EMIT(this->*mapping.negative)();
+        else
+            Q_EMIT moveStop();
+        return;
+    }
+}
+
+void JoystickWrapper::joystickButtonChanged(int js, int button, bool pressed)
+{
+    if (!isControllerActive(js))
+        return;
+    for (const ButtonMapping &mapping : ButtonMappings) {
+        if (mapping.button != button)
+            continue;
+        if (pressed) {
+            if (mapping.onPress)
+                Q_EMIT(this->*mapping.onPress)();
+            return;
+        }
+        if (mapping.presetOnRelease > 0)
+            Q_EMIT callPreset(mapping.presetOnRelease);
+        for (Signal signal : mapping.onRelease) {
+            if (signal)
+                Q_EMIT(this->*signal)();
+        }
+        return;
+    }
+}
+
+bool JoystickWrapper::isControllerActive(int js) const
+{
+    if (!m_settings->value(JoystickAvailableKey, false).toBool())
+        return false;
+    const QVariant selected = m_settings->value(SelectedJoystickKey);
+    if (!selected.isValid())
+        return false;
+    bool ok = false;
+    const int index = selected.toInt(&ok);
+    return ok && index == js;
+}

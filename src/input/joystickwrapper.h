@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+
+class QSettings;
+
+// Turns the input of the one selected game controller into camera actions. Each signal stands for the
+// on-screen button with the same action; the main window connects them to its slots. Whether controller
+// input is on and which controller drives the camera are read from settings.ini at every event, so a
+// change saved in the joystick dialog applies to the next event.
+class JoystickWrapper : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit JoystickWrapper(QObject *parent = nullptr);
+    ~JoystickWrapper() override;
+
+public Q_SLOTS:
+    void joystickCountChanged();
+    void joystickPOVChanged(int js, int pov, int angle);
+    void joystickAxisChanged(int js, int axis, qreal value);
+    void joystickButtonChanged(int js, int button, bool pressed);
+
+Q_SIGNALS:
+    void osdMenuBtnTriggered();
+    void enterBtnTriggered();
+    void backBtnTriggered();
+    void moveLeftBtnTriggered();
+    void moveRightBtnTriggered();
+    void moveTopBtnTriggered();
+    void moveBottomBtnTriggered();
+    void moveTopLeftBtnTriggered();
+    void moveTopRightBtnTriggered();
+    void moveBottomRightBtnTriggered();
+    void moveBottomLeftBtnTriggered();
+    void moveStop();
+    void moveHome();
+    void zoomInBtnTriggered();
+    void zoomOutBtnTriggered();
+    void zoomStop();
+    void focusInBtnTriggered();
+    void focusOutBtnTriggered();
+    void focusStop();
+    void focusStateChange();
+    // No controller input is mapped to these four; they complete the set of actions the window offers.
+    void luminanceChangeTriggered(bool increase);
+    void contrastChangeTriggered(bool increase);
+    void hueChangeTriggered(bool increase);
+    void switchCamera(int index);
+    void callPreset(int presetNum);
+
+private:
+    bool isControllerActive(int js) const;
+
+    QSettings *m_settings = nullptr;
+};

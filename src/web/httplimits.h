@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Bounds that keep one GUI thread serving whatever arrives on the network. None of them is reached by a
+// request the browser page or a well-behaved script sends.
+struct HttpLimits
+{
+    // Request line plus header lines of one request.
+    qsizetype maxHeadBytes = 16 * 1024;
+    // Largest body read from a request that is not GET (it is refused by the router anyway); GET carries
+    // no body at all.
+    qint64 maxBodyBytes = 64 * 1024;
+    // A connection that completes no request head for this long is closed.
+    int idleTimeoutMsecs = 30 * 1000;
+    // Open connections at one time; more are answered 503 and closed.
+    int maxConnections = 256;
+};

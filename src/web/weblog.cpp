@@ -1,0 +1,3 @@
+#include "weblog.h"
+
+Q_LOGGING_CATEGORY(lcWeb, "tavimorex.web")
