@@ -1,0 +1,146 @@
+#include "obsprotocol4.h"
+
+#include "obsstate.h"
+#include "switcherslog.h"
+
+#include <QJsonArray>
+
+#include <iterator>
+#include <utility>
+
+namespace {
+// Indexed by ObsProtocol4::Request, i.e. by message-id.
+constexpr const char *RequestTypes[] = {
+    "GetAuthRequired",      "Authenticate", "GetSourcesList",     "GetVolume",          "GetStreamingStatus",
+    "ToggleMute",           "SetVolume",    "StartStopStreaming", "StartStopRecording", "GetTransitionList",
+    "SetCurrentTransition",
+};
+static_assert(std::size(RequestTypes) == ObsProtocol4::SetCurrentTransition + 1, "one type per message-id");
+
+const QString RequestTypeKey = QStringLiteral("request-type");
+const QString MessageIdKey = QStringLiteral("message-id");
+} // namespace
+
+ObsProtocol4::ObsProtocol4(ObsState &state, const QString &password, Sender sender)
+    : ObsProtocol(state, password, std::move(sender))
+{}
+
+void ObsProtocol4::begin()
+{
+    sendRequest(GetAuthRequired);
+}
+
+void ObsProtocol4::sendRequest(Request request, QJsonObject fields) const
+{
+    fields.insert(RequestTypeKey, QLatin1String(RequestTypes[request]));
+    fields.insert(MessageIdKey, QString::number(int(request)));
+    send(fields);
+}
+
+void ObsProtocol4::poll()
+{
+    sendRequest(GetSourcesList);
+    sendRequest(GetTransitionList);
+    sendRequest(GetStreamingStatus);
+}
+
+void ObsProtocol4::handleMessage(const QJsonObject &message)
+{
+    // OBS refused the request (wrong password, unknown source, ...): the cache stays as it was.
+    if (message.value(QLatin1String("status")).toString() == QLatin1String("error")) {
+        qCDebug(lcSwitchers) << "OBS error reply" << message.value(MessageIdKey).toString()
+                             << message.value(QLatin1String("error")).toString();
+        return;
+    }
+    // Event notices carry no message-id and land in the id-0 branch, where they do nothing.
+    const int id = message.value(MessageIdKey).toString().toInt();
+    switch (id) {
+    case GetAuthRequired:
+        handleAuthRequired(message);
+        break;
+    case GetSourcesList:
+        handleSourcesList(message);
+        break;
+    case GetVolume:
+        handleVolume(message);
+        break;
+    case GetStreamingStatus:
+        handleStreamingStatus(message);
+        break;
+    case GetTransitionList:
+        handleTransitionList(message);
+        break;
+    default:
+        // Acknowledgements of commands and anything unknown: the next poll shows their effect.
+        break;
+    }
+}
+
+void ObsProtocol4::handleAuthRequired(const QJsonObject &reply) const
+{
+    if (!reply.value(QLatin1String("authRequired")).toBool())
+        return;
+    const QString challenge = reply.value(QLatin1String("challenge")).toString();
+    const QString salt = reply.value(QLatin1String("salt")).toString();
+    sendRequest(Authenticate, {{QStringLiteral("auth"), authResponse(m_password, salt, challenge)}});
+}
+
+void ObsProtocol4::handleSourcesList(const QJsonObject &reply)
+{
+    m_state.sourceNames.clear();
+    const QJsonArray sources = reply.value(QLatin1String("sources")).toArray();
+    for (const QJsonValue &source : sources) {
+        const QString name = source.toObject().value(QLatin1String("name")).toString();
+        m_state.sourceNames.append(name);
+        sendRequest(GetVolume, {{QStringLiteral("useDecibel"), true}, {QStringLiteral("source"), name}});
+    }
+}
+
+void ObsProtocol4::handleVolume(const QJsonObject &reply)
+{
+    const QString name = reply.value(QLatin1String("name")).toString();
+    m_state.volumes.insert(name, reply.value(QLatin1String("volume")).toDouble(0));
+    m_state.mutedStates.insert(name, reply.value(QLatin1String("muted")).toBool(false));
+}
+
+void ObsProtocol4::handleStreamingStatus(const QJsonObject &reply)
+{
+    m_state.streaming = reply.value(QLatin1String("streaming")).toBool(false);
+    m_state.recording = reply.value(QLatin1String("recording")).toBool(false);
+}
+
+void ObsProtocol4::handleTransitionList(const QJsonObject &reply)
+{
+    m_state.transitionNames.clear();
+    const QJsonArray transitions = reply.value(QLatin1String("transitions")).toArray();
+    for (const QJsonValue &transition : transitions)
+        m_state.transitionNames.append(transition.toObject().value(QLatin1String("name")).toString());
+    m_state.currentTransition = reply.value(QLatin1String("current-transition")).toString();
+}
+
+void ObsProtocol4::setVolume(double volumeDb, const QString &source)
+{
+    sendRequest(SetVolume, {{QStringLiteral("volume"), volumeDb},
+                            {QStringLiteral("useDecibel"), true},
+                            {QStringLiteral("source"), source}});
+}
+
+void ObsProtocol4::toggleMute(const QString &source)
+{
+    sendRequest(ToggleMute, {{QStringLiteral("source"), source}});
+}
+
+void ObsProtocol4::startStopStreaming()
+{
+    sendRequest(StartStopStreaming);
+}
+
+void ObsProtocol4::startStopRecording()
+{
+    sendRequest(StartStopRecording);
+}
+
+void ObsProtocol4::setCurrentTransition(const QString &name)
+{
+    sendRequest(SetCurrentTransition, {{QStringLiteral("transition-name"), name}});
+}

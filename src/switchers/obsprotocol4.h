@@ -1,0 +1,47 @@
+#pragma once
+
+#include "obsprotocol.h"
+
+// obs-websocket 4.x: JSON requests named by "request-type", replies matched by "message-id". The
+// message-id names the kind of request rather than one request, so replies are dispatched by it alone.
+class ObsProtocol4 : public ObsProtocol
+{
+public:
+    // The message-id of each request kind; the value is sent as a decimal string.
+    enum Request {
+        GetAuthRequired = 0,
+        Authenticate = 1,
+        GetSourcesList = 2,
+        GetVolume = 3,
+        GetStreamingStatus = 4,
+        ToggleMute = 5,
+        SetVolume = 6,
+        StartStopStreaming = 7,
+        StartStopRecording = 8,
+        GetTransitionList = 9,
+        SetCurrentTransition = 10,
+    };
+
+    ObsProtocol4(ObsState &state, const QString &password, Sender sender);
+
+    // Starts the log-in: asks whether OBS wants a password.
+    void begin();
+
+    int version() const override { return 4; }
+    void handleMessage(const QJsonObject &message) override;
+    void poll() override;
+
+    void setVolume(double volumeDb, const QString &source) override;
+    void toggleMute(const QString &source) override;
+    void startStopStreaming() override;
+    void startStopRecording() override;
+    void setCurrentTransition(const QString &name) override;
+
+private:
+    void sendRequest(Request request, QJsonObject fields = {}) const;
+    void handleAuthRequired(const QJsonObject &reply) const;
+    void handleSourcesList(const QJsonObject &reply);
+    void handleVolume(const QJsonObject &reply);
+    void handleStreamingStatus(const QJsonObject &reply);
+    void handleTransitionList(const QJsonObject &reply);
+};

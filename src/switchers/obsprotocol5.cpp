@@ -1,0 +1,274 @@
+#include "obsprotocol5.h"
+
+#include "obsstate.h"
+#include "switcherslog.h"
+
+#include <QJsonArray>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+namespace Req {
+const QString GetInputList = QStringLiteral("GetInputList");
+const QString GetInputVolume = QStringLiteral("GetInputVolume");
+const QString GetInputMute = QStringLiteral("GetInputMute");
+const QString GetSceneTransitionList = QStringLiteral("GetSceneTransitionList");
+const QString GetStreamStatus = QStringLiteral("GetStreamStatus");
+const QString GetRecordStatus = QStringLiteral("GetRecordStatus");
+const QString SetInputVolume = QStringLiteral("SetInputVolume");
+const QString ToggleInputMute = QStringLiteral("ToggleInputMute");
+const QString ToggleStream = QStringLiteral("ToggleStream");
+const QString ToggleRecord = QStringLiteral("ToggleRecord");
+const QString SetCurrentSceneTransition = QStringLiteral("SetCurrentSceneTransition");
+} // namespace Req
+
+namespace Ev {
+const QString InputMuteStateChanged = QStringLiteral("InputMuteStateChanged");
+const QString InputVolumeChanged = QStringLiteral("InputVolumeChanged");
+const QString CurrentSceneTransitionChanged = QStringLiteral("CurrentSceneTransitionChanged");
+const QString StreamStateChanged = QStringLiteral("StreamStateChanged");
+const QString RecordStateChanged = QStringLiteral("RecordStateChanged");
+} // namespace Ev
+
+// Replies to GetInputVolume do not name the input, so requests about one input carry its name in the
+// requestId, which OBS mirrors.
+const QString InputIdPrefix = QStringLiteral("input:");
+
+QString inputOfRequestId(const QString &requestId)
+{
+    return requestId.startsWith(InputIdPrefix) ? requestId.mid(InputIdPrefix.size()) : QString();
+}
+
+// OBS reports a silent input (mul 0) with a dB value of minus infinity, which JSON carries as null.
+double volumeDbOf(const QJsonObject &data)
+{
+    const QJsonValue db = data.value(QLatin1String("inputVolumeDb"));
+    if (db.isDouble())
+        return db.toDouble();
+    const QJsonValue mul = data.value(QLatin1String("inputVolumeMul"));
+    if (mul.isDouble()) {
+        const double value = mul.toDouble();
+        return value > 0 ? std::max(ObsProtocol5::MinVolumeDb, 20.0 * std::log10(value))
+                         : ObsProtocol5::MinVolumeDb;
+    }
+    return 0;
+}
+} // namespace
+
+ObsProtocol5::ObsProtocol5(ObsState &state, const QString &password, Sender sender)
+    : ObsProtocol(state, password, std::move(sender))
+{}
+
+bool ObsProtocol5::isHello(const QJsonObject &message)
+{
+    const QJsonValue op = message.value(QLatin1String("op"));
+    const QJsonValue data = message.value(QLatin1String("d"));
+    return op.isDouble() && op.toInt(-1) == Hello && data.isObject()
+           && data.toObject().contains(QLatin1String("rpcVersion"));
+}
+
+void ObsProtocol5::identify(const QJsonObject &helloData)
+{
+    QJsonObject data{
+        {QStringLiteral("rpcVersion"), RpcVersion},
+        {QStringLiteral("eventSubscriptions"), SubscribeInputs | SubscribeTransitions | SubscribeOutputs}};
+    const QJsonValue auth = helloData.value(QLatin1String("authentication"));
+    if (auth.isObject()) {
+        const QJsonObject challenge = auth.toObject();
+        data.insert(QStringLiteral("authentication"),
+                    authResponse(m_password, challenge.value(QLatin1String("salt")).toString(),
+                                 challenge.value(QLatin1String("challenge")).toString()));
+    }
+    qCDebug(lcSwitchers) << "OBS speaks obs-websocket"
+                         << helloData.value(QLatin1String("obsWebSocketVersion")).toString() << "rpc"
+                         << helloData.value(QLatin1String("rpcVersion")).toInt();
+    send({{QStringLiteral("op"), Identify}, {QStringLiteral("d"), data}});
+}
+
+void ObsProtocol5::handleMessage(const QJsonObject &message)
+{
+    const QJsonObject data = message.value(QLatin1String("d")).toObject();
+    switch (message.value(QLatin1String("op")).toInt(-1)) {
+    case Identified:
+        m_identified = true;
+        qCDebug(lcSwitchers) << "Identified by OBS, rpc"
+                             << data.value(QLatin1String("negotiatedRpcVersion")).toInt();
+        break;
+    case Event:
+        handleEvent(data);
+        break;
+    case RequestResponse:
+        handleResponse(data);
+        break;
+    default:
+        break;
+    }
+}
+
+void ObsProtocol5::sendRequest(const QString &type, const QString &requestId, const QJsonObject &data) const
+{
+    // Before Identified, OBS closes the connection on any request.
+    if (!m_identified) {
+        qCDebug(lcSwitchers) << "OBS has not identified this session yet, dropped" << type;
+        return;
+    }
+    QJsonObject request{{QStringLiteral("requestType"), type}, {QStringLiteral("requestId"), requestId}};
+    if (!data.isEmpty())
+        request.insert(QStringLiteral("requestData"), data);
+    send({{QStringLiteral("op"), Request}, {QStringLiteral("d"), request}});
+}
+
+void ObsProtocol5::sendInputRequest(const QString &type, const QString &inputName, QJsonObject data) const
+{
+    data.insert(QStringLiteral("inputName"), inputName);
+    sendRequest(type, InputIdPrefix + inputName, data);
+}
+
+void ObsProtocol5::poll()
+{
+    sendRequest(Req::GetInputList, Req::GetInputList);
+    sendRequest(Req::GetSceneTransitionList, Req::GetSceneTransitionList);
+    sendRequest(Req::GetStreamStatus, Req::GetStreamStatus);
+    sendRequest(Req::GetRecordStatus, Req::GetRecordStatus);
+}
+
+void ObsProtocol5::handleResponse(const QJsonObject &data)
+{
+    const QString type = data.value(QLatin1String("requestType")).toString();
+    const QString input = inputOfRequestId(data.value(QLatin1String("requestId")).toString());
+    const QJsonObject status = data.value(QLatin1String("requestStatus")).toObject();
+    const QJsonObject response = data.value(QLatin1String("responseData")).toObject();
+
+    if (!status.value(QLatin1String("result")).toBool()) {
+        const int code = status.value(QLatin1String("code")).toInt();
+        if (type == Req::GetInputVolume && !input.isEmpty()) {
+            // An input without audio refuses volume requests: it is no source for the audio mixer. Any
+            // other refusal (the input just went away) only keeps it out of this poll's list.
+            setAudioCapable(input, false);
+            if (code == InvalidResourceState)
+                m_inputsWithoutAudio.insert(input);
+        } else if (type != Req::GetInputMute || code != InvalidResourceState) {
+            qCDebug(lcSwitchers) << "OBS refused" << type << code
+                                 << status.value(QLatin1String("comment")).toString();
+        }
+        return;
+    }
+
+    if (type == Req::GetInputList) {
+        handleInputList(response);
+    } else if (type == Req::GetInputVolume && !input.isEmpty()) {
+        m_state.volumes.insert(input, volumeDbOf(response));
+        setAudioCapable(input, true);
+    } else if ((type == Req::GetInputMute || type == Req::ToggleInputMute) && !input.isEmpty()) {
+        m_state.mutedStates.insert(input, response.value(QLatin1String("inputMuted")).toBool(false));
+    } else if (type == Req::GetSceneTransitionList) {
+        m_state.transitionNames.clear();
+        const QJsonArray transitions = response.value(QLatin1String("transitions")).toArray();
+        for (const QJsonValue &transition : transitions)
+            m_state.transitionNames.append(
+                transition.toObject().value(QLatin1String("transitionName")).toString());
+        // Null while OBS has no current transition.
+        m_state.currentTransition = response.value(QLatin1String("currentSceneTransitionName")).toString();
+    } else if (type == Req::GetStreamStatus || type == Req::ToggleStream) {
+        m_state.streaming = response.value(QLatin1String("outputActive")).toBool(false);
+    } else if (type == Req::GetRecordStatus) {
+        m_state.recording = response.value(QLatin1String("outputActive")).toBool(false);
+    }
+}
+
+void ObsProtocol5::handleInputList(const QJsonObject &response)
+{
+    m_inputNames.clear();
+    const QJsonArray inputs = response.value(QLatin1String("inputs")).toArray();
+    for (const QJsonValue &input : inputs)
+        m_inputNames.append(input.toObject().value(QLatin1String("inputName")).toString());
+    // Inputs that are gone are forgotten, so a new input of the same name is judged afresh.
+    forgetRemovedInputs(m_audioInputs);
+    forgetRemovedInputs(m_inputsWithoutAudio);
+    rebuildSourceNames();
+    for (const QString &name : std::as_const(m_inputNames)) {
+        if (m_inputsWithoutAudio.contains(name))
+            continue;
+        sendInputRequest(Req::GetInputVolume, name);
+        sendInputRequest(Req::GetInputMute, name);
+    }
+}
+
+void ObsProtocol5::forgetRemovedInputs(QSet<QString> &inputs) const
+{
+    for (auto it = inputs.begin(); it != inputs.end();) {
+        if (m_inputNames.contains(*it))
+            ++it;
+        else
+            it = inputs.erase(it);
+    }
+}
+
+void ObsProtocol5::setAudioCapable(const QString &inputName, bool audio)
+{
+    const bool known = m_audioInputs.contains(inputName);
+    if (audio == known)
+        return;
+    if (audio)
+        m_audioInputs.insert(inputName);
+    else
+        m_audioInputs.remove(inputName);
+    rebuildSourceNames();
+}
+
+void ObsProtocol5::rebuildSourceNames()
+{
+    m_state.sourceNames.clear();
+    for (const QString &name : std::as_const(m_inputNames)) {
+        if (m_audioInputs.contains(name))
+            m_state.sourceNames.append(name);
+    }
+}
+
+void ObsProtocol5::handleEvent(const QJsonObject &data)
+{
+    const QString type = data.value(QLatin1String("eventType")).toString();
+    const QJsonObject event = data.value(QLatin1String("eventData")).toObject();
+    const QString input = event.value(QLatin1String("inputName")).toString();
+    if (type == Ev::InputMuteStateChanged && !input.isEmpty()) {
+        m_state.mutedStates.insert(input, event.value(QLatin1String("inputMuted")).toBool(false));
+    } else if (type == Ev::InputVolumeChanged && !input.isEmpty()) {
+        m_state.volumes.insert(input, volumeDbOf(event));
+    } else if (type == Ev::CurrentSceneTransitionChanged) {
+        m_state.currentTransition = event.value(QLatin1String("transitionName")).toString();
+    } else if (type == Ev::StreamStateChanged) {
+        m_state.streaming = event.value(QLatin1String("outputActive")).toBool(false);
+    } else if (type == Ev::RecordStateChanged) {
+        m_state.recording = event.value(QLatin1String("outputActive")).toBool(false);
+    }
+}
+
+void ObsProtocol5::setVolume(double volumeDb, const QString &source)
+{
+    // OBS refuses dB values outside its range; the slider's ends mean its limits.
+    sendInputRequest(Req::SetInputVolume, source,
+                     {{QStringLiteral("inputVolumeDb"), std::clamp(volumeDb, MinVolumeDb, MaxVolumeDb)}});
+}
+
+void ObsProtocol5::toggleMute(const QString &source)
+{
+    sendInputRequest(Req::ToggleInputMute, source);
+}
+
+void ObsProtocol5::startStopStreaming()
+{
+    sendRequest(Req::ToggleStream, Req::ToggleStream);
+}
+
+void ObsProtocol5::startStopRecording()
+{
+    sendRequest(Req::ToggleRecord, Req::ToggleRecord);
+}
+
+void ObsProtocol5::setCurrentTransition(const QString &name)
+{
+    sendRequest(Req::SetCurrentSceneTransition, Req::SetCurrentSceneTransition,
+                {{QStringLiteral("transitionName"), name}});
+}

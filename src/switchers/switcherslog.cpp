@@ -1,0 +1,3 @@
+#include "switcherslog.h"
+
+Q_LOGGING_CATEGORY(lcSwitchers, "tavimorex.switchers")

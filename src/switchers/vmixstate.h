@@ -1,0 +1,18 @@
+#pragma once
+
+#include "vmixinput.h"
+
+#include <QList>
+
+// What one vMix state document says.
+struct VMixState
+{
+    QList<VMixInput> inputs;
+    bool streaming = false;
+    bool recording = false;
+    bool playListOn = false;
+    // A document without a master element says nothing about the master audio.
+    bool hasMaster = false;
+    double masterVolume = 0;
+    bool masterMuted = false;
+};

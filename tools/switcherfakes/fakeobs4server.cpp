@@ -1,0 +1,194 @@
+#include "fakeobs4server.h"
+
+#include <QJsonArray>
+#include <QWebSocket>
+
+#include <cmath>
+
+FakeObs4Server::FakeObs4Server(QObject *parent)
+    : FakeObsServer(QStringLiteral("fake obs-websocket 4.9.1"), parent)
+{}
+
+QString FakeObs4Server::requestTypeOf(const QJsonObject &message) const
+{
+    return message.value(QLatin1String("request-type")).toString();
+}
+
+void FakeObs4Server::broadcastEvent(const QString &updateType, const QJsonObject &fields)
+{
+    QJsonObject event = fields;
+    event.insert(QStringLiteral("update-type"), updateType);
+    for (QWebSocket *client : clients()) {
+        if (password().isEmpty() || m_authenticated.contains(client))
+            sendJson(client, event);
+    }
+}
+
+void FakeObs4Server::onClientConnected(QWebSocket *)
+{
+    // obs-websocket 4.x says nothing until it is asked.
+}
+
+void FakeObs4Server::onClientGone(QWebSocket *client)
+{
+    m_authenticated.remove(client);
+}
+
+void FakeObs4Server::onClientMessage(QWebSocket *client, const QJsonObject &message, bool wellFormed)
+{
+    QJsonObject reply;
+    if (!wellFormed) {
+        reply.insert(QStringLiteral("status"), QStringLiteral("error"));
+        reply.insert(QStringLiteral("error"), QStringLiteral("invalid JSON payload"));
+        sendJson(client, reply);
+        return;
+    }
+    const QString type = requestTypeOf(message);
+    const QJsonValue messageId = message.value(QLatin1String("message-id"));
+    if (type.isEmpty() || !messageId.isString()) {
+        reply.insert(QStringLiteral("status"), QStringLiteral("error"));
+        reply.insert(QStringLiteral("error"), QStringLiteral("missing request parameters"));
+        sendJson(client, reply);
+        return;
+    }
+    reply.insert(QStringLiteral("message-id"), messageId);
+
+    QString error;
+    const bool open = type == QLatin1String("GetAuthRequired") || type == QLatin1String("Authenticate");
+    if (!open && !password().isEmpty() && !m_authenticated.contains(client))
+        error = QStringLiteral("Not Authenticated");
+    else
+        error = handleRequest(client, type, message, reply);
+
+    if (error.isEmpty()) {
+        reply.insert(QStringLiteral("status"), QStringLiteral("ok"));
+    } else {
+        reply = {{QStringLiteral("message-id"), messageId},
+                 {QStringLiteral("status"), QStringLiteral("error")},
+                 {QStringLiteral("error"), error}};
+    }
+    sendJson(client, reply);
+}
+
+QString FakeObs4Server::handleRequest(QWebSocket *client,
+                                      const QString &type,
+                                      const QJsonObject &request,
+                                      QJsonObject &reply)
+{
+    FakeObsState &obs = state();
+    const QString sourceName = request.value(QLatin1String("source")).toString();
+
+    if (type == QLatin1String("GetAuthRequired")) {
+        const bool required = !password().isEmpty();
+        reply.insert(QStringLiteral("authRequired"), required);
+        if (required) {
+            reply.insert(QStringLiteral("challenge"), challenge());
+            reply.insert(QStringLiteral("salt"), salt());
+        }
+        return {};
+    }
+    if (type == QLatin1String("Authenticate")) {
+        if (password().isEmpty() || m_authenticated.contains(client))
+            return QStringLiteral("already authenticated");
+        const QString auth = request.value(QLatin1String("auth")).toString();
+        if (auth != authResponse(password(), salt(), challenge()))
+            return QStringLiteral("Authentication Failed.");
+        m_authenticated.insert(client);
+        return {};
+    }
+    if (type == QLatin1String("GetSourcesList")) {
+        QJsonArray sources;
+        for (const FakeObsSource &source : std::as_const(obs.sources)) {
+            sources.append(QJsonObject{{QStringLiteral("name"), source.name},
+                                       {QStringLiteral("typeId"), source.kind},
+                                       {QStringLiteral("type"), QStringLiteral("input")}});
+        }
+        reply.insert(QStringLiteral("sources"), sources);
+        return {};
+    }
+    if (type == QLatin1String("GetVolume")) {
+        const FakeObsSource *source = obs.source(sourceName);
+        if (!source)
+            return QStringLiteral("specified source doesn't exist");
+        const bool useDecibel = request.value(QLatin1String("useDecibel")).toBool();
+        double volume = source->volumeMul;
+        if (useDecibel)
+            volume = std::max(-100.0, FakeObsState::mulToDb(source->volumeMul));
+        reply.insert(QStringLiteral("name"), source->name);
+        reply.insert(QStringLiteral("volume"), volume);
+        reply.insert(QStringLiteral("muted"), source->muted);
+        return {};
+    }
+    if (type == QLatin1String("SetVolume")) {
+        FakeObsSource *source = obs.source(sourceName);
+        if (!source)
+            return QStringLiteral("specified source doesn't exist");
+        const QJsonValue volume = request.value(QLatin1String("volume"));
+        if (!volume.isDouble())
+            return QStringLiteral("invalid request parameters");
+        const bool useDecibel = request.value(QLatin1String("useDecibel")).toBool();
+        const double value = volume.toDouble();
+        if ((useDecibel && value > 26.0) || (!useDecibel && (value < 0 || value > 20.0)))
+            return QStringLiteral("invalid request parameters");
+        source->volumeMul = useDecibel ? FakeObsState::dbToMul(value) : value;
+        broadcastEvent(
+            QStringLiteral("SourceVolumeChanged"),
+            {{QStringLiteral("sourceName"), source->name},
+             {QStringLiteral("volume"), source->volumeMul},
+             {QStringLiteral("volumeDb"), std::max(-100.0, FakeObsState::mulToDb(source->volumeMul))}});
+        return {};
+    }
+    if (type == QLatin1String("ToggleMute")) {
+        FakeObsSource *source = obs.source(sourceName);
+        if (!source)
+            return QStringLiteral("invalid request parameters");
+        source->muted = !source->muted;
+        broadcastEvent(
+            QStringLiteral("SourceMuteStateChanged"),
+            {{QStringLiteral("sourceName"), source->name}, {QStringLiteral("muted"), source->muted}});
+        return {};
+    }
+    if (type == QLatin1String("GetStreamingStatus")) {
+        reply.insert(QStringLiteral("streaming"), obs.streaming);
+        reply.insert(QStringLiteral("recording"), obs.recording);
+        reply.insert(QStringLiteral("recording-paused"), false);
+        reply.insert(QStringLiteral("virtualcam"), false);
+        reply.insert(QStringLiteral("preview-only"), false);
+        if (obs.streaming)
+            reply.insert(QStringLiteral("stream-timecode"), QStringLiteral("00:01:02.345"));
+        if (obs.recording)
+            reply.insert(QStringLiteral("rec-timecode"), QStringLiteral("00:00:10.000"));
+        return {};
+    }
+    if (type == QLatin1String("StartStopStreaming")) {
+        obs.streaming = !obs.streaming;
+        broadcastEvent(obs.streaming ? QStringLiteral("StreamStarting") : QStringLiteral("StreamStopping"),
+                       {{QStringLiteral("preview-only"), false}});
+        broadcastEvent(obs.streaming ? QStringLiteral("StreamStarted") : QStringLiteral("StreamStopped"));
+        return {};
+    }
+    if (type == QLatin1String("StartStopRecording")) {
+        obs.recording = !obs.recording;
+        broadcastEvent(obs.recording ? QStringLiteral("RecordingStarted")
+                                     : QStringLiteral("RecordingStopped"),
+                       {{QStringLiteral("recordingFilename"), QStringLiteral("/home/user/Videos/rec.mkv")}});
+        return {};
+    }
+    if (type == QLatin1String("GetTransitionList")) {
+        QJsonArray transitions;
+        for (const QString &name : std::as_const(obs.transitions))
+            transitions.append(QJsonObject{{QStringLiteral("name"), name}});
+        reply.insert(QStringLiteral("current-transition"), obs.currentTransition);
+        reply.insert(QStringLiteral("transitions"), transitions);
+        return {};
+    }
+    if (type == QLatin1String("SetCurrentTransition")) {
+        const QString name = request.value(QLatin1String("transition-name")).toString();
+        if (!obs.transitions.contains(name))
+            return QStringLiteral("requested transition does not exist");
+        obs.currentTransition = name;
+        broadcastEvent(QStringLiteral("SwitchTransition"), {{QStringLiteral("transition-name"), name}});
+        return {};
+    }
+    return QStringLiteral("invalid request type");
+}
