@@ -1,18 +1,165 @@
 #pragma once
 
 #include "camerawrapper.h"
+#include "viscacommand.h"
+#include "viscapackets.h"
+
+#include <QAbstractSocket>
+#include <QElapsedTimer>
+#include <QList>
+#include <QMap>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTcpSocket;
+class QTimer;
 
 // A camera reached over the network: VISCA over TCP port 5678 plus the camera's HTTP services.
+//
+// Commands are written at once; status inquiries go through a queue with one inquiry on the wire, because
+// VISCA answers carry no tag and the kind of the last inquiry written is all that says how to read one.
 class IPCamera : public CameraWrapper
 {
     Q_OBJECT
 
 public:
+    static constexpr quint16 ViscaPort = 5678;
+    static constexpr int PollInterval = 500;
+    static constexpr int PollSteps = 12;
+    // An inquiry not answered within this time is given up so one silent kind cannot stall read-back.
+    static constexpr int InquiryTimeout = 1000;
+    // This many give-ups in a row and the camera is reported "Unresponsive".
+    static constexpr int UnresponsiveAfter = 3;
+    // An HTTP request to the camera that takes longer than this fails.
+    static constexpr int HttpTimeout = 10000;
+
     IPCamera(const QString &cameraId, const QString &cameraName, const QString &deviceName);
     ~IPCamera() override;
 
+    void downloadSnapshot(int presetNum) override;
+    void connectCamera() override;
+    void disconnectCamera() override;
+    void moveUp(int panSpeed, int tiltSpeed) override;
+    void moveLeft(int panSpeed, int tiltSpeed) override;
+    void moveDown(int panSpeed, int tiltSpeed) override;
+    void moveRight(int panSpeed, int tiltSpeed) override;
+    void stopMoving(int panSpeed, int tiltSpeed) override;
+    void stopZooming() override;
+    void moveHome() override;
+    void zoomIn(int speed) override;
+    void zoomOut(int speed) override;
+    void moveUpLeft(int panSpeed, int tiltSpeed) override;
+    void moveUpRight(int panSpeed, int tiltSpeed) override;
+    void moveDownRight(int panSpeed, int tiltSpeed) override;
+    void moveDownLeft(int panSpeed, int tiltSpeed) override;
+    void setAutoFocus(bool on) override;
+    void focusIn(int speed) override;
+    void focusOut(int speed) override;
+    void stopFocusing() override;
+    void setPreset(int presetNum) override;
+    void callPreset(int presetNum) override;
+    void setIris(int index) override;
+    void resetIris() override;
+    void setShutter(int index) override;
+    void resetShutter() override;
+    void setBright(int value) override;
+    void brightUp() override;
+    void brightDown() override;
+    void resetBright() override;
+    void setAeMode(int index) override;
+    void setWbMode(int index) override;
+    void inquireZoomPosition() override;
+    void inquireFocusPosition() override;
+    void inquireFocusMode() override;
+    void inquireShutter() override;
+    void inquireIris() override;
+    void inquireBright() override;
+    void inquirePanTiltPosition() override;
+    void inquireLuminance() override;
+    void inquireContrast() override;
+    void inquireHue() override;
+    void inquireAeMode() override;
+    void inquireWbMode() override;
+    void setLuminance(int value) override;
+    void setContrast(int value) override;
+    void setHue(int value) override;
+    void triggerOnePushWb() override;
+    void osdMenu() override;
+    void osdEnter() override;
+    void osdBack() override;
+    void setImageFlip(bool on) override;
+    void setImageMirror(bool on) override;
+    void setPresetSpeed(int index) override;
+    void setPanTiltLimitUpRight(int tiltPosition, int panPosition) override;
+    void setPanTiltLimitDownLeft(int tiltPosition, int panPosition) override;
+    void setFocusLock(bool locked) override;
+    void clearPanTiltLimit(int corner) override;
     int leftPanDegrees(int position) const override;
     int rightPanDegrees(int position) const override;
     int upTiltDegrees(int position) const override;
     int downTiltDegrees(int position) const override;
+    void setMotionSync(bool on) override;
+    void clearPreset(int presetNum) override;
+
+    // The name clientStateChanged uses for a socket state.
+    static QString stateName(QAbstractSocket::SocketState state);
+
+public Q_SLOTS:
+    void onClientConnected();
+    void onClientDisconnected();
+    void onClientError();
+    void onClientStateChanged(QAbstractSocket::SocketState state);
+    void onFinishDownloadImage(QNetworkReply *reply);
+    void onGetName(QNetworkReply *reply);
+    void onReadyRead();
+    void onTimer();
+
+private Q_SLOTS:
+    void onInquiryTimeout();
+    void onRetryTimer();
+
+private:
+    void writeCommand(const ViscaCommand &command);
+    void drive(ViscaPackets::Direction direction, int panSpeed, int tiltSpeed);
+    void sendSwitch(const ViscaPackets::Header &header, bool on);
+    void sendDirectValue(const ViscaPackets::Header &header, int value);
+    void sendWholeByteValue(const ViscaPackets::Header &header, int value);
+    void sendLimit(quint8 corner, int tiltPosition, int panPosition);
+    void queueInquiry(int kind);
+    void writeHead();
+    void releaseHead();
+    void clearQueue();
+    void feedFramer(const char *data, qint64 size);
+    void dispatchReply(const quint8 *frame, int length);
+    void storeAnswer(int kind, const quint8 *frame, int length);
+    void noteCameraAlive();
+    void scheduleRetry();
+    void stopRetrying();
+    QString currentStateName() const;
+
+    QTcpSocket *m_socket = nullptr;
+    QNetworkAccessManager *m_pictureManager = nullptr;
+    QNetworkAccessManager *m_nameManager = nullptr;
+    QMap<QNetworkReply *, int> m_pictureRequests;
+    int m_pollStep = 0;
+    QTimer *m_pollTimer = nullptr;
+    // Head first; the head is the inquiry on the wire.
+    QList<ViscaCommand> m_inquiryQueue;
+    int m_currentInquiry = ViscaPackets::NoInquiry;
+    bool m_userDisconnect = false;
+
+    // Reply framing, kept across reads so a frame split over several reads is joined.
+    int m_frameIndex = -1;
+    quint8 m_frame[ViscaPackets::MaxReplyLength] = {};
+
+    QTimer *m_inquiryTimer = nullptr;
+    int m_timeoutsInRow = 0;
+    bool m_unresponsive = false;
+
+    // Re-opening a link the camera dropped: one attempt at once, then a back-off until the link is up or
+    // the user disconnects.
+    QTimer *m_retryTimer = nullptr;
+    bool m_relinking = false;
+    int m_retryAttempt = 0;
+    QElapsedTimer m_linkUp;
 };

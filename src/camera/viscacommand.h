@@ -2,7 +2,8 @@
 
 #include <QtGlobal>
 
-#include <initializer_list>
+#include <array>
+#include <cstddef>
 
 // One outgoing VISCA packet: address byte 0x81 first, terminator 0xFF last. Inquiries carry their kind
 // (3 to 14) so that the answer can be read; plain commands carry 0.
@@ -22,9 +23,10 @@ struct ViscaCommand
         return *this;
     }
 
-    ViscaCommand &operator<<(std::initializer_list<quint8> list)
+    template<std::size_t N>
+    ViscaCommand &operator<<(const std::array<quint8, N> &part)
     {
-        for (quint8 byte : list)
+        for (quint8 byte : part)
             *this << byte;
         return *this;
     }
