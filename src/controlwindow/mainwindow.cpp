@@ -1,60 +1,264 @@
 #include "mainwindow.h"
 
+#include "aboutus.h"
+#include "aemodecontrols.h"
+#include "appservices.h"
+#include "appsettings.h"
 #include "camerawrapper.h"
+#include "controlwindowlog.h"
+#include "datapaths.h"
+#include "helpwin.h"
+#include "hotkeyhelp.h"
+#include "mainwindowstyle.h"
+#include "mainwindowui.h"
+#include "multicameras.h"
+#include "xboxhelp.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
-{
-    setWindowTitle(QStringLiteral("Tavimorex App - v1.4.1"));
-    m_connectionLabel = new QLabel(QStringLiteral("Disconnected"));
-    m_connectionLabel->setObjectName(QStringLiteral("connectionLabel"));
-    m_connectionLabel->setAlignment(Qt::AlignRight);
-    statusBar()->addPermanentWidget(m_connectionLabel, 1);
-}
+namespace {
+const QString WindowTitle = QStringLiteral("Tavimorex App");
+const QString Version = QStringLiteral("v1.4.1");
+} // namespace
 
-MainWindow::~MainWindow() = default;
-
-CameraWrapper *MainWindow::currentCamera() const
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<MainWindowUi>())
 {
-    return m_currentCamera;
-}
+    m_ui->setupUi(this);
+    setStyleSheet(MainWindowStyle::windowStyleSheet());
+    setWindowTitle(WindowTitle + QStringLiteral(" - ") + Version);
 
-void MainWindow::setCurrentCamera(CameraWrapper *camera)
-{
-    m_currentCamera = camera;
-}
+    // The controller mapping (JoystickWrapper) is created here once the input subsystem provides it; its
+    // signals go to the same slots as the on-screen buttons.
 
-void MainWindow::onCameraConnected()
-{
-    m_cameraConnected = true;
-    m_connectionLabel->setText(QStringLiteral("Connected"));
-}
-
-void MainWindow::onCameraDisconnected()
-{
+    connectMotionControls();
+    connectPresetControls();
+    connectExposureControls();
+    connectCameraButtons();
+    fillComboBoxes();
+    connectActions();
+    buildStatusBar();
+    for (int n = 1; n <= CameraButtonCount; ++n)
+        cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
+    refreshCameraButtons();
     m_cameraConnected = false;
     m_currentCamera = nullptr;
-    m_connectionLabel->setText(QStringLiteral("Unconnected"));
+
+    // The tool windows live as long as this window. The preview window, the preset map dialog and the
+    // preset setting dialog join the help window here as their subsystems provide them.
+    m_helpWin = new HelpWin(this);
+    m_helpWin->setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                              | Qt::WindowCloseButtonHint);
+
+    onCompactViewClicked();
 }
 
-void MainWindow::onCameraStatusUpdated() {}
-
-void MainWindow::onCameraStateChanged(const QString &stateStr)
+MainWindow::~MainWindow()
 {
-    // Only the current camera's link state is shown.
-    if (!m_currentCamera || sender() != m_currentCamera)
+    delete m_helpWin;
+}
+
+AppSettings *MainWindow::settings() const
+{
+    AppServices *services = appServices();
+    return services ? services->settings() : nullptr;
+}
+
+bool MainWindow::canSend() const
+{
+    return m_cameraConnected && m_currentCamera;
+}
+
+bool MainWindow::canSendExposure() const
+{
+    return canSend() && m_statusSyncState != StatusSyncState::LoadOnNextStatus;
+}
+
+void MainWindow::connectActions()
+{
+    connect(m_ui->actionMultiCameras, &QAction::triggered, this, &MainWindow::onMultiCameraClicked);
+    connect(m_ui->actionJoyStick, &QAction::triggered, this, &MainWindow::onJoyStickClicked);
+    connect(m_ui->actionPanTiltLimitSetting, &QAction::triggered, this,
+            &MainWindow::onPanTiltLimitSettingClicked);
+    connect(m_ui->actionSnapshotPath, &QAction::triggered, this, &MainWindow::onSnapshotPathClicked);
+    connect(m_ui->actionWebServerSetting, &QAction::triggered, this, &MainWindow::onWebServerSettingsClicked);
+    connect(m_ui->actionPresetSetting, &QAction::triggered, this, &MainWindow::onPresetSettingDlgClicked);
+    // Leave through the event loop so the application's teardown runs and the settings reach the disk.
+    connect(m_ui->actionExit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
+    connect(m_ui->actionCompactMode, &QAction::triggered, this, &MainWindow::onCompactViewClicked);
+    connect(m_ui->actionAdvancedMode, &QAction::triggered, this, &MainWindow::onAdvancedViewClicked);
+    connect(m_ui->actionStatusBar, &QAction::triggered, this, &MainWindow::onStatusBarToggle);
+    connect(m_ui->actionPreviewWindow, &QAction::triggered, this, &MainWindow::onPreviewWindowClicked);
+    connect(m_ui->actionBoundingBoxSetting, &QAction::triggered, this, &MainWindow::onBoudingSettingClicked);
+    connect(m_ui->actionAboutUs, &QAction::triggered, this, &MainWindow::onAboutUsClicked);
+    connect(m_ui->actionXboxHelp, &QAction::triggered, this, &MainWindow::onXboxHelpClicked);
+    connect(m_ui->actionHotKeyHelp, &QAction::triggered, this, &MainWindow::onHotkeyHelpClicked);
+    connect(m_ui->actionHelp, &QAction::triggered, this, &MainWindow::onHelpClicked);
+    connect(m_ui->tvBtn, &QPushButton::clicked, this, &MainWindow::onPreviewWindowBtnClicked);
+}
+
+void MainWindow::onCompactViewClicked()
+{
+    if (!m_advancedView)
         return;
-    m_connectionLabel->setText(stateStr);
+    m_ui->rightPanel->hide();
+    for (QLabel *label : valueLabels())
+        label->hide();
+    fitToContents();
+    m_advancedView = false;
 }
 
-void MainWindow::onCameraReadOneCycle() {}
-
-void MainWindow::onCameraDownloadFinished(int presetNum)
+void MainWindow::onAdvancedViewClicked()
 {
-    Q_UNUSED(presetNum)
+    if (m_advancedView)
+        return;
+    m_ui->rightPanel->show();
+    for (QLabel *label : valueLabels())
+        label->show();
+    fitToContents();
+    m_advancedView = true;
 }
 
-void MainWindow::onCameraNameGetFinished() {}
+void MainWindow::fitToContents()
+{
+    // On a visible window the layouts learn about the hidden or shown panel only from a later layout
+    // request; until then their cached size hints would make adjustSize() keep the old size.
+    m_ui->horizontalLayout_4->invalidate();
+    layout()->invalidate();
+    adjustSize();
+}
+
+void MainWindow::onStatusBarToggle()
+{
+    m_ui->statusBar->setVisible(m_ui->actionStatusBar->isChecked());
+}
+
+void MainWindow::onPreviewWindowClicked()
+{
+    // The preview window itself (live picture) is shown and started here, or closed and stopped, once the
+    // preview subsystem provides it; the window already keeps the operator's choice.
+    m_previewClosed = !m_ui->actionPreviewWindow->isChecked();
+}
+
+void MainWindow::onPreviewWindowBtnClicked()
+{
+    if (m_ui->actionPreviewWindow->isChecked())
+        return;
+    m_previewClosed = false;
+    m_ui->actionPreviewWindow->setChecked(true);
+}
+
+void MainWindow::onPreviewWindowClosed()
+{
+    m_ui->actionPreviewWindow->setChecked(false);
+    m_previewClosed = true;
+}
+
+void MainWindow::onBoudingSettingClicked()
+{
+    // Shows the preset map settings dialog (not modal) once the preview subsystem provides it.
+}
+
+void MainWindow::onMultiCameraClicked()
+{
+    MultiCameras dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    AppServices *services = appServices();
+    if (!services)
+        return;
+    // The old camera objects are deleted later; none of them may stay current.
+    services->loadCameras();
+    services->connectCameraSignals();
+    refreshCameraButtons();
+    setCurrentCamera(nullptr);
+}
+
+void MainWindow::onJoyStickClicked()
+{
+    // Runs the controller selection dialog modally once the input subsystem provides it.
+}
+
+void MainWindow::onPanTiltLimitSettingClicked()
+{
+    if (!m_cameraConnected) {
+        if (AppServices *services = appServices())
+            services->showMessage(QStringLiteral("No camera connected"));
+        return;
+    }
+    // Runs the pan/tilt limit dialog for the current camera modally once it is built.
+}
+
+void MainWindow::onSnapshotPathClicked()
+{
+    AppSettings *store = settings();
+    if (!store)
+        return;
+    QString path = store->snapshotPath();
+    if (path.isEmpty())
+        path = DataPaths::downloadsFolder();
+    const QString chosen
+        = QFileDialog::getExistingDirectory(this, QStringLiteral("Choose a path to save snapshot"), path,
+                                            QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    store->setSnapshotPath(chosen.isEmpty() ? path : chosen);
+}
+
+void MainWindow::onWebServerSettingsClicked()
+{
+    // Runs the web server settings dialog modally once the web subsystem provides it.
+}
+
+void MainWindow::onPresetSettingDlgClicked()
+{
+    // Shows the preset setting dialog (not modal) once it is built.
+}
+
+void MainWindow::onAboutUsClicked()
+{
+    AboutUs dialog;
+    dialog.exec();
+}
+
+void MainWindow::onXboxHelpClicked()
+{
+    XBoxHelp dialog;
+    dialog.exec();
+}
+
+void MainWindow::onHotkeyHelpClicked()
+{
+    HotkeyHelp dialog;
+    dialog.exec();
+}
+
+void MainWindow::onHelpClicked()
+{
+    m_helpWin->show();
+    m_helpWin->raise();
+}
+
+bool MainWindow::appendLog(const QString &line)
+{
+    QFile file(DataPaths::logFile());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    file.write((line + QLatin1Char('\n')).toUtf8());
+    file.flush();
+    file.close();
+    return true;
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::Move) {
+        // The preview window re-places its preset map overlay here (boundingBoxSizeMove) once it exists.
+    }
+    return QMainWindow::event(event);
+}

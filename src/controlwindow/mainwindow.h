@@ -1,24 +1,167 @@
 #pragma once
 
+#include "statussyncstate.h"
+
 #include <QMainWindow>
 
-class CameraWrapper;
-class QLabel;
+#include <array>
+#include <memory>
 
-// The operator's control window. It keeps the current camera and turns the cameras' signals into
-// status text.
+class AeModeControls;
+class AppSettings;
+class CameraWrapper;
+class HelpWin;
+class MainWindowUi;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+struct SpeedRange;
+
+// The operator's control window. It keeps the current camera, forwards every control (buttons, the
+// controller mapping, the web API) to it and turns the cameras' signals into status text, preset pictures
+// and the one-time loading of the exposure widgets after a connection.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    static constexpr int CameraButtonCount = 8;
+    static constexpr int PresetButtonCount = 9;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // The camera every control acts on, or none; the cameras themselves belong to the application.
     CameraWrapper *currentCamera() const;
+    // Replaces the current camera without connecting or disconnecting anything (after a camera-list
+    // rebuild the web API sets none).
     void setCurrentCamera(CameraWrapper *camera);
 
+    // Relabels the eight camera buttons from the application's camera list.
+    void refreshCameraButtons();
+
+    // Operations with explicit values for the web API; each does nothing without a connected camera.
+    void moveUpAtSpeed(int tiltSpeed);
+    void moveDownAtSpeed(int tiltSpeed);
+    void moveLeftAtSpeed(int panSpeed);
+    void moveRightAtSpeed(int panSpeed);
+    void zoomInAtSpeed(int speed);
+    void zoomOutAtSpeed(int speed);
+    void focusInAtSpeed(int speed);
+    void focusOutAtSpeed(int speed);
+    void applyAutoFocus(bool on);
+    void applyPresetSpeed(int index);
+
+    // Stores preset presetNum of the current camera under name without asking (web API, preset dialog).
+    void storePresetWithName(int presetNum, const QString &name);
+    bool isImageDownloaded() const;
+    void setImageDownloaded(bool downloaded);
+
+    // Appends one line to app.log in the data folder; false when the file cannot be opened.
+    bool appendLog(const QString &line);
+
 public Q_SLOTS:
+    // Menus and the preview window button.
+    void onMultiCameraClicked();
+    void onJoyStickClicked();
+    void onPanTiltLimitSettingClicked();
+    void onSnapshotPathClicked();
+    void onWebServerSettingsClicked();
+    void onPresetSettingDlgClicked();
+    void onCompactViewClicked();
+    void onAdvancedViewClicked();
+    void onStatusBarToggle();
+    void onPreviewWindowClicked();
+    void onPreviewWindowBtnClicked();
+    void onBoudingSettingClicked();
+    void onAboutUsClicked();
+    void onXboxHelpClicked();
+    void onHotkeyHelpClicked();
+    void onHelpClicked();
+    void onPreviewWindowClosed();
+
+    // Motion, zoom, focus and speeds.
+    void onMoveTop();
+    void onMoveBottom();
+    void onMoveLeft();
+    void onMoveRight();
+    void onAngleUpLeft();
+    void onAngleUpRight();
+    void onAngleDownLeft();
+    void onAngleDownRight();
+    void onStopMoving();
+    void onMoveHome();
+    void onZoomIn();
+    void onZoomOut();
+    void onStopZooming();
+    void onFocusIn();
+    void onFocusOut();
+    void onStopFocusing();
+    void onFocusLockClicked();
+    void onAutoFocusChanged();
+    void autoFocusClick();
+    void onPanTiltLockClicked();
+    void onPanSpeedChanged(int index);
+    void onTiltSpeedChanged(int index);
+    void onZoomSpeedChanged(int index);
+    void onFocusSpeedChanged(int index);
+    void onSetPresetSpeedBtnClicked();
+    void onMotionSyncOnClicked();
+    void onMotionSyncOffClicked();
+
+    // Presets.
+    void onMem1Clicked();
+    void onMem2Clicked();
+    void onMem3Clicked();
+    void onMem4Clicked();
+    void onMem5Clicked();
+    void onMem6Clicked();
+    void onMem7Clicked();
+    void onMem8Clicked();
+    void onMem9Clicked();
+    void onPresetModeSet();
+    void onRecallModeSet();
+    void onCallPreset(int presetNum);
+
+    // Exposure, image, white balance and the on-screen menu.
+    void onAeModeSelected(int index);
+    void onShutterComboChanged(int index);
+    void onIrisComboChanged(int index);
+    void onBrightComboChanged(int index);
+    void onShutterUpClicked();
+    void onShutterDownClicked();
+    void onIrisUpClicked();
+    void onIrisDownClicked();
+    void onBrightUpClicked();
+    void onBrightDownClicked();
+    void onLowLightBtnClicked();
+    void onSportsDayBtnClicked();
+    void onSportsNightBtnClicked();
+    void onLuminanceSliderMoved(int pos);
+    void onContrastSliderMoved(int pos);
+    void onHueSliderMoved(int pos);
+    void onLuminanceChangeTriggered(bool increase);
+    void onContrastChangeTriggered(bool increase);
+    void onHueChangeTriggered(bool increase);
+    void onWBModeSelected(int index);
+    void onOnePushTriggerBtnClicked();
+    void onOsdMenuClicked();
+    void onOsdEnterClicked();
+    void onOsdBackClicked();
+    void onImageFlip();
+    void onImageMirror();
+
+    // Camera selection and the cameras' signals.
+    void onCam1Clicked();
+    void onCam2Clicked();
+    void onCam3Clicked();
+    void onCam4Clicked();
+    void onCam5Clicked();
+    void onCam6Clicked();
+    void onCam7Clicked();
+    void onCam8Clicked();
+    void onSwitchCamera(int cameraNum);
     void onCameraConnected();
     void onCameraDisconnected();
     void onCameraStatusUpdated();
@@ -27,8 +170,80 @@ public Q_SLOTS:
     void onCameraDownloadFinished(int presetNum);
     void onCameraNameGetFinished();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
-    CameraWrapper *m_currentCamera = nullptr;
+    // Construction steps.
+    void connectMotionControls();
+    void connectPresetControls();
+    void connectExposureControls();
+    void connectCameraButtons();
+    void fillComboBoxes();
+    void connectActions();
+    void buildStatusBar();
+    void fitToContents();
+
+    // True when a camera call may be made: a current camera that reported itself connected.
+    bool canSend() const;
+    // canSend(), and not while the exposure widgets are being loaded from the camera.
+    bool canSendExposure() const;
+    AppSettings *settings() const;
+
+    // Camera selection.
+    void selectCamera(int cameraNum);
+    QPushButton *cameraButton(int cameraNum) const;
+
+    // Speeds.
+    void fillSpeedCombo(QComboBox *combo, const SpeedRange &range);
+    void loadSpeedSettings();
+    bool canStoreSpeeds() const;
+    static void setSpeedIndex(QComboBox *combo, int index);
+    static int speedOf(const QComboBox *combo);
+
+    // Presets.
+    QPushButton *presetButton(int presetNum) const;
+    void onMemClicked(int presetNum);
+    void loadPresetButtons();
+    void showPresetPicture(int presetNum);
+    void savePresetSettings(int presetNum, const QString &name);
+    void restoreExposureStep(int presetNum, int step);
+
+    // Exposure.
+    static void stepComboIndex(QComboBox *combo, int delta);
+    void stepSlider(QSlider *slider, bool increase);
+    void applyScene(int aeModeIndex, int shutterIndex, int irisIndex);
+    void loadExposureFromCamera();
+
+    // Status bar.
+    void showStatusValues();
+    QList<QLabel *> valueLabels() const;
+
+    std::unique_ptr<MainWindowUi> m_ui;
+    std::unique_ptr<AeModeControls> m_aeModeControls;
+    HelpWin *m_helpWin = nullptr;
+
+    bool m_previewClosed = true;
+    bool m_imageDownloaded = false;
     bool m_cameraConnected = false;
+    CameraWrapper *m_currentCamera = nullptr;
+    bool m_storeMode = false;
+    bool m_advancedView = true;
+    StatusSyncState m_statusSyncState = StatusSyncState::AwaitingFirstCycle;
+    // One counter for the three sliders: a controller moves a slider on every third trigger.
+    int m_sliderStepCounter = 0;
+    // Set while a connected camera's stored speeds are being loaded, so that the cascade of the speed
+    // combos stores nothing.
+    bool m_loadingSpeeds = false;
+
+    QLabel *m_panStatusLabel = nullptr;
+    QLabel *m_tiltStatusLabel = nullptr;
+    QLabel *m_zoomStatusLabel = nullptr;
+    QLabel *m_focusStatusLabel = nullptr;
+    QLabel *m_shutterStatusLabel = nullptr;
+    QLabel *m_irisStatusLabel = nullptr;
+    QLabel *m_brightStatusLabel = nullptr;
+    QLabel *m_deviceNameLabel = nullptr;
+    QLabel *m_serialNumberLabel = nullptr;
     QLabel *m_connectionLabel = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "joystickdlg.h"
 
 #include "appsettings.h"
+#include "dialogstyle.h"
 #include "qjoysticks.h"
 
 #include <QCheckBox>
@@ -9,24 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// The program's dark dialog look.
-const QString DialogStyle = QStringLiteral(
-    "QWidget{background : #333333;}"
-    "QToolTip{color : black;}"
-    "QLabel, QCheckBox{color : white;}"
-    "QPushButton{color : white;background : grey;padding : 8px;border-radius : 3px;}"
-    "QPushButton:hover{background : #c9c9c9;}"
-    "QPushButton:pressed{background : #474747;}"
-    "QPushButton:disabled{color : #474747;}"
-    "QComboBox{color : white;background : #111111;padding : 3px;min-width : 40px;border-radius : 3px;}"
-    "QComboBox QAbstractItemView{color : white;background : black;}"
-    "QCheckBox::indicator{background : white;border : 2px outset #1f1f1f;}"
-    "QCheckBox::indicator:checked{background : #1f1f1f;border : 2px outset white;}");
-
-} // namespace
 
 JoyStickDlg::JoyStickDlg(AppSettings *settings, QWidget *parent) : QDialog(parent), m_settings(settings)
 {
@@ -45,7 +28,7 @@ void JoyStickDlg::setupUi()
     setWindowTitle(tr("Additional Input Setting"));
     resize(250, 134);
     setMinimumWidth(250);
-    setStyleSheet(DialogStyle);
+    setStyleSheet(DialogStyle::darkDialogStyleSheet());
 
     m_label = new QLabel(tr("Select JoyStick:"), this);
     m_label->setObjectName(QStringLiteral("label"));

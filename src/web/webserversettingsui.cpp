@@ -1,5 +1,7 @@
 #include "webserversettingsui.h"
 
+#include "dialogstyle.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -12,54 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The program's dark dialog look.
-const char DialogStyle[] = R"(QWidget {
-	background : #333333;
-}
-QToolTip {
-	color : black;
-}
-QPushButton {
-	color : white;
-	background : grey;
-	padding : 8px;
-	border-radius : 3px;
-}
-QPushButton:hover {
-	background : #c9c9c9;
-}
-QPushButton:pressed {
-	background : #474747;
-}
-QPushButton:disabled {
-	color : #474747;
-}
-QLineEdit {
-	color : white;
-	background : #111111;
-	padding : 3px;
-	border-radius : 3px;
-	border : 1px solid white;
-}
-QComboBox {
-	color : white;
-	background : #111111;
-	padding : 3px;
-	min-width : 40px;
-	border-radius : 3px;
-}
-QComboBox QAbstractItemView {
-	color : white;
-	background : black;
-}
-QLabel {
-	color : white;
-}
-QCheckBox {
-	color : white;
-}
-)";
 
 // Three-state sprite: normal on top, hover in the middle, pressed at the bottom.
 const char CopyButtonStyle[] = R"(QPushButton {
@@ -97,7 +51,7 @@ void WebServerSettingsUi::setupUi(QDialog *dialog)
     dialog->setObjectName(QStringLiteral("webserversettings"));
     dialog->resize(213, 200);
     dialog->setWindowTitle(QStringLiteral("Web Server Setting"));
-    dialog->setStyleSheet(QLatin1String(DialogStyle));
+    dialog->setStyleSheet(DialogStyle::darkDialogStyleSheet());
 
     verticalLayout = new QVBoxLayout(dialog);
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Try Tavimorex without a camera: starts two simulated PTZ cameras (127.0.0.2 and 127.0.0.3), the OBS and
+# vMix fakes, and the program on a throw-away data folder whose Camera1 and Camera2 point at the
+# simulators. The web control page is at http://127.0.0.1:8080/. Usage: scripts/demo.sh [build-folder]
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$here/build}"
+bin="$build/bin"
+for program in tavimorex tavimorex-ptzsim; do
+  if [ ! -x "$bin/$program" ]; then
+    echo "$bin/$program is missing: build first (cmake -S . -B build -G Ninja && cmake --build build)" >&2
+    exit 1
+  fi
+done
+
+home="$(mktemp -d -t tavimorex-demo-XXXXXX)"
+data="$home/tavimorex/tavimorex-controller"
+mkdir -p "$data"
+cat > "$data/settings.ini" <<INI
+[General]
+startuponlaunch=true
+servernic=127.0.0.1
+serverportnum=8080
+enableobsctrl=true
+obsip=127.0.0.1
+obsport=4455
+enablevmixctrl=true
+vmixip=127.0.0.1
+vmixport=8088
+
+[cameraslist]
+1\\cameratype=0
+1\\cameraid=127.0.0.2
+1\\cameraname=Camera1
+1\\devicename=0.0.0.0
+2\\cameratype=0
+2\\cameraid=127.0.0.3
+2\\cameraname=Camera2
+2\\devicename=0.0.0.0
+size=2
+INI
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT INT TERM
+
+"$bin/tavimorex-ptzsim" --name "Demo PTZ" 127.0.0.2 127.0.0.3 > "$home/ptzsim.log" &
+pids+=($!)
+if [ -x "$bin/tavimorex-switcherfakes" ]; then
+  "$bin/tavimorex-switcherfakes" --address 127.0.0.1 --obs5-port 4455 --vmix-port 8088 > "$home/switchers.log" &
+  pids+=($!)
+fi
+sleep 1
+echo "Simulated cameras on 127.0.0.2 and 127.0.0.3 (log: $home/ptzsim.log); web page: http://127.0.0.1:8080/"
+XDG_DATA_HOME="$home" "$bin/tavimorex"

@@ -1,0 +1,3 @@
+#include "controlwindowlog.h"
+
+Q_LOGGING_CATEGORY(lcControlWindow, "tavimorex.controlwindow")

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+
+// The eight camera slots of the control window: each a display name and either a network camera given by
+// its address or an attached USB camera. Shows the application's camera list when opened and writes the
+// new list to the settings store on OK; rebuilding the live cameras from it is the caller's job, after an
+// Accepted result.
+class MultiCameras : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int SlotCount = 8;
+
+    explicit MultiCameras(QWidget *parent = nullptr);
+    ~MultiCameras() override;
+
+public Q_SLOTS:
+    void onOKClicked();
+    void onCancelClicked();
+
+private:
+    struct CameraSlot
+    {
+        QLineEdit *name = nullptr;
+        QRadioButton *ipRadio = nullptr;
+        QLineEdit *address = nullptr;
+        QRadioButton *usbRadio = nullptr;
+        QComboBox *device = nullptr;
+    };
+
+    void buildForm();
+    QGroupBox *buildSlot(int n, CameraSlot &slot);
+    void fillDeviceCombos(const QStringList &usbDevices);
+    void loadSlots();
+
+    std::array<CameraSlot, SlotCount> m_slots;
+};

@@ -1,0 +1,517 @@
+#include "appsettings.h"
+#include "camerawrapper.h"
+#include "ipcamera.h"
+#include "multicameras.h"
+#include "screenshot.h"
+#include "tavimorexapp.h"
+#include "testdatahome.h"
+#include "usbcamera.h"
+
+#include <lensgrip/devicebackend.h>
+#include <simulatedbackend.h>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// One element of the stored camera list, as the settings file holds it.
+struct StoredCamera
+{
+    int type = 0;
+    QString id;
+    QString name;
+    QString device;
+
+    bool operator==(const StoredCamera &other) const
+    {
+        return type == other.type && id == other.id && name == other.name && device == other.device;
+    }
+};
+
+StoredCamera network(const QString &address, const QString &name)
+{
+    return {0, address, name, address};
+}
+
+StoredCamera usb(const QString &device, const QString &name)
+{
+    return {1, device, name, device};
+}
+
+// What the settings hold before each test: network and USB slots, one USB device that is not attached.
+const QList<StoredCamera> InitialList = {
+    network("192.168.1.20", "Studio Left"), usb("PTZ Cam", "Desk"),
+    usb("USB Camera #1", "Spare"),          usb("Old Cam", "Gone"),
+    network("0.0.0.0", "Camera5"),          network("10.0.0.6", "Balcony"),
+    network("10.0.0.7", "Pulpit"),          network("10.0.0.8", "Back"),
+};
+
+// The simulated cameras, in enumeration order; the library numbers the repeated name.
+const QStringList AttachedCards = {"USB Camera", "PTZ Cam", "USB Camera"};
+const QStringList ListedDevices = {"USB Camera", "PTZ Cam", "USB Camera #1"};
+
+// What OK without changes stores: a USB slot shows (and so stores) what is attached now.
+QList<StoredCamera> unchangedResult(bool devicesAttached)
+{
+    QList<StoredCamera> list = InitialList;
+    if (devicesAttached) {
+        list[3] = usb("USB Camera", "Gone");
+    } else {
+        list[1] = usb(QString(), "Desk");
+        list[2] = usb(QString(), "Spare");
+        list[3] = usb(QString(), "Gone");
+    }
+    return list;
+}
+
+} // namespace
+
+QT_BEGIN_NAMESPACE
+namespace QTest {
+template<>
+inline char *toString(const StoredCamera &camera)
+{
+    return qstrdup(QStringLiteral("{type %1, id \"%2\", name \"%3\", device \"%4\"}")
+                       .arg(camera.type)
+                       .arg(camera.id, camera.name, camera.device)
+                       .toUtf8()
+                       .constData());
+}
+} // namespace QTest
+QT_END_NAMESPACE
+
+using CloseAction = std::function<void(MultiCameras &)>;
+
+Q_DECLARE_METATYPE(StoredCamera)
+Q_DECLARE_METATYPE(CloseAction)
+
+class tst_MultiCameras : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit tst_MultiCameras(TavimorexApp *app) : m_app(app) {}
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void formAndWindow();
+    void listsAttachedDevicesInLibraryOrder();
+    void loadsSlotsFromCameraList_data();
+    void loadsSlotsFromCameraList();
+    void okWritesSlotsAsTyped_data();
+    void okWritesSlotsAsTyped();
+    void okWithoutChangesRewritesTheList_data();
+    void okWithoutChangesRewritesTheList();
+    void resultAndWritingByHowItCloses_data();
+    void resultAndWritingByHowItCloses();
+    void screenshot();
+
+private:
+    void attachDevices(bool attached);
+    QList<StoredCamera> storedList() const;
+
+    template<class T>
+    static T *slotWidget(const MultiCameras &dialog, const char *name, int n)
+    {
+        return dialog.findChild<T *>(QLatin1String(name) + QString::number(n));
+    }
+    static void typeInto(QLineEdit *edit, const QString &text)
+    {
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+    static void clickRadio(QRadioButton *radio)
+    {
+        // On the indicator: the button may be wider than its clickable part.
+        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
+    }
+
+    TavimorexApp *m_app;
+};
+
+void tst_MultiCameras::init()
+{
+    attachDevices(true);
+    QList<CameraWrapper *> cameras;
+    for (const StoredCamera &stored : InitialList) {
+        if (stored.type == 0)
+            cameras.append(new IPCamera(stored.id, stored.name, stored.device));
+        else
+            cameras.append(new USBCamera(stored.id, stored.name, stored.device));
+    }
+    m_app->settings()->writeCameraList(cameras);
+    qDeleteAll(cameras);
+    m_app->loadCameras();
+    m_app->connectCameraSignals();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(storedList(), InitialList);
+}
+
+void tst_MultiCameras::cleanup()
+{
+    lensgrip::setDeviceBackend(nullptr);
+}
+
+void tst_MultiCameras::attachDevices(bool attached)
+{
+    auto backend = std::make_shared<lensgrip::SimulatedBackend>();
+    if (attached) {
+        for (const QString &card : AttachedCards)
+            backend->addCamera(card.toStdString());
+    }
+    lensgrip::setDeviceBackend(backend);
+}
+
+QList<StoredCamera> tst_MultiCameras::storedList() const
+{
+    // A second QSettings on the same file shares the store's unsaved values within this process.
+    QSettings file(m_app->settings()->fileName(), QSettings::IniFormat);
+    QList<StoredCamera> list;
+    const int size = file.beginReadArray(QStringLiteral("cameraslist"));
+    for (int i = 0; i < size; ++i) {
+        file.setArrayIndex(i);
+        list.append({file.value(QStringLiteral("cameratype")).toInt(),
+                     file.value(QStringLiteral("cameraid")).toString(),
+                     file.value(QStringLiteral("cameraname")).toString(),
+                     file.value(QStringLiteral("devicename")).toString()});
+    }
+    file.endArray();
+    return list;
+}
+
+void tst_MultiCameras::formAndWindow()
+{
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+    QCOMPARE(dialog.windowTitle(), QString("Multi Camera Setting"));
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(dialog.minimumWidth(), 600);
+    QVERIFY(dialog.width() >= 600);
+    QCOMPARE(dialog.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+    for (int n = 1; n <= 8; ++n) {
+        const QString groupName = n == 1 ? QString("groupBox") : QString("groupBox_%1").arg(n);
+        auto *group = dialog.findChild<QGroupBox *>(groupName);
+        QVERIFY2(group, qPrintable(groupName));
+        QCOMPARE(group->title(), QString("Camera%1").arg(n));
+
+        auto *name = slotWidget<QLineEdit>(dialog, "camName", n);
+        auto *ipRadio = slotWidget<QRadioButton>(dialog, "ipRadio", n);
+        auto *address = slotWidget<QLineEdit>(dialog, "camIP", n);
+        auto *usbRadio = slotWidget<QRadioButton>(dialog, "usbRadio", n);
+        auto *device = slotWidget<QComboBox>(dialog, "usbCam", n);
+        QVERIFY(name && ipRadio && address && usbRadio && device);
+        for (QWidget *widget :
+             {static_cast<QWidget *>(name), static_cast<QWidget *>(ipRadio), static_cast<QWidget *>(address),
+              static_cast<QWidget *>(usbRadio), static_cast<QWidget *>(device)})
+            QVERIFY(group->isAncestorOf(widget));
+        QCOMPARE(name->placeholderText(), QString("Camera Name"));
+        QCOMPARE(address->placeholderText(), QString("IP Address"));
+        QCOMPARE(ipRadio->text(), QString("IP Camera"));
+        QCOMPARE(usbRadio->text(), QString("USB Camera"));
+        QVERIFY(!device->isEditable());
+        QVERIFY(!group->findChildren<QLabel *>().isEmpty());
+        QCOMPARE(group->findChildren<QLabel *>().first()->text(), QString("Camera Name"));
+
+        // The two choices of a slot exclude each other, and only each other; the fields stay usable.
+        const bool otherSlotWasNetwork = slotWidget<QRadioButton>(dialog, "ipRadio", n % 8 + 1)->isChecked();
+        clickRadio(usbRadio);
+        QVERIFY(usbRadio->isChecked());
+        QVERIFY(!ipRadio->isChecked());
+        clickRadio(ipRadio);
+        QVERIFY(ipRadio->isChecked());
+        QVERIFY(!usbRadio->isChecked());
+        QCOMPARE(slotWidget<QRadioButton>(dialog, "ipRadio", n % 8 + 1)->isChecked(), otherSlotWasNetwork);
+        QVERIFY(address->isEnabled() && device->isEnabled());
+    }
+
+    // Slots 1-4 on the left, 5-8 on the right, each column top to bottom.
+    auto groupAt = [&](int n) {
+        return dialog.findChild<QGroupBox *>(n == 1 ? QString("groupBox") : QString("groupBox_%1").arg(n));
+    };
+    for (int n = 1; n <= 4; ++n) {
+        QVERIFY(groupAt(n)->x() < groupAt(n + 4)->x());
+        if (n > 1)
+            QVERIFY(groupAt(n - 1)->y() < groupAt(n)->y());
+    }
+
+    auto *cancel = dialog.findChild<QPushButton *>("multiDlgCancel");
+    auto *ok = dialog.findChild<QPushButton *>("multiDlgOK");
+    QVERIFY(cancel && ok);
+    QCOMPARE(cancel->text(), QString("Cancel"));
+    QCOMPARE(ok->text(), QString("OK"));
+    QVERIFY(cancel->x() < ok->x());
+    QVERIFY(ok->y() > groupAt(4)->y() + groupAt(4)->height() - 1);
+
+    // The dark dialog style: the dialog's background and the fields' colours as drawn.
+    const QImage picture = dialog.grab().toImage();
+    QCOMPARE(QColor(picture.pixel(2, 2)), QColor("#333333"));
+    auto *address = slotWidget<QLineEdit>(dialog, "camIP", 1);
+    const QPoint inside = address->mapTo(&dialog, QPoint(address->width() - 4, address->height() / 2));
+    QCOMPARE(QColor(picture.pixel(inside)), QColor("#111111"));
+}
+
+void tst_MultiCameras::listsAttachedDevicesInLibraryOrder()
+{
+    MultiCameras dialog;
+    for (int n = 1; n <= 8; ++n) {
+        auto *device = slotWidget<QComboBox>(dialog, "usbCam", n);
+        QStringList items;
+        for (int i = 0; i < device->count(); ++i)
+            items.append(device->itemText(i));
+        QCOMPARE(items, ListedDevices);
+    }
+
+    attachDevices(false);
+    MultiCameras empty;
+    for (int n = 1; n <= 8; ++n)
+        QCOMPARE(slotWidget<QComboBox>(empty, "usbCam", n)->count(), 0);
+}
+
+void tst_MultiCameras::loadsSlotsFromCameraList_data()
+{
+    QTest::addColumn<bool>("devicesAttached");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("network");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("device");
+
+    QTest::newRow("network slot") << true << 1 << "Studio Left" << true << "192.168.1.20"
+                                  << "USB Camera";
+    QTest::newRow("default network slot") << true << 5 << "Camera5" << true << "0.0.0.0"
+                                          << "USB Camera";
+    QTest::newRow("USB slot") << true << 2 << "Desk" << false << "0.0.0.0"
+                              << "PTZ Cam";
+    QTest::newRow("USB slot, repeated name") << true << 3 << "Spare" << false << "0.0.0.0"
+                                             << "USB Camera #1";
+    QTest::newRow("USB slot, device absent") << true << 4 << "Gone" << false << "0.0.0.0"
+                                             << "USB Camera";
+    QTest::newRow("USB slot, no devices") << false << 2 << "Desk" << false << "0.0.0.0"
+                                          << "";
+}
+
+void tst_MultiCameras::loadsSlotsFromCameraList()
+{
+    QFETCH(bool, devicesAttached);
+    QFETCH(int, slot);
+    QFETCH(QString, name);
+    QFETCH(bool, network);
+    QFETCH(QString, address);
+    QFETCH(QString, device);
+
+    attachDevices(devicesAttached);
+    MultiCameras dialog;
+    QCOMPARE(slotWidget<QLineEdit>(dialog, "camName", slot)->text(), name);
+    QCOMPARE(slotWidget<QRadioButton>(dialog, "ipRadio", slot)->isChecked(), network);
+    QCOMPARE(slotWidget<QRadioButton>(dialog, "usbRadio", slot)->isChecked(), !network);
+    QCOMPARE(slotWidget<QLineEdit>(dialog, "camIP", slot)->text(), address);
+    QCOMPARE(slotWidget<QComboBox>(dialog, "usbCam", slot)->currentText(), device);
+}
+
+void tst_MultiCameras::okWritesSlotsAsTyped_data()
+{
+    QTest::addColumn<bool>("devicesAttached");
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("chooseUsb");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("deviceIndex");
+    QTest::addColumn<StoredCamera>("expected");
+
+    QTest::newRow("network slot") << true << 6 << "Stage" << false << "192.168.1.50" << -1
+                                  << network("192.168.1.50", "Stage");
+    QTest::newRow("USB slot made network")
+        << true << 2 << "Desk" << false << "10.1.1.2" << -1 << network("10.1.1.2", "Desk");
+    QTest::newRow("empty address") << true << 1 << "Studio Left" << false << "" << -1
+                                   << network("", "Studio Left");
+    QTest::newRow("empty name") << true << 7 << "" << false << "10.0.0.7" << -1 << network("10.0.0.7", "");
+    QTest::newRow("texts kept as typed")
+        << true << 8 << " Back Cam " << false << " 10.0.0.8 " << -1 << network(" 10.0.0.8 ", " Back Cam ");
+    QTest::newRow("USB slot with devices")
+        << true << 5 << "Wide" << true << "" << 2 << usb("USB Camera #1", "Wide");
+    QTest::newRow("USB slot, first device")
+        << true << 6 << "Balcony" << true << "" << -1 << usb("USB Camera", "Balcony");
+    QTest::newRow("USB slot without devices") << false << 5 << "Wide" << true << "" << -1 << usb("", "Wide");
+}
+
+void tst_MultiCameras::okWritesSlotsAsTyped()
+{
+    QFETCH(bool, devicesAttached);
+    QFETCH(int, slot);
+    QFETCH(QString, name);
+    QFETCH(bool, chooseUsb);
+    QFETCH(QString, address);
+    QFETCH(int, deviceIndex);
+    QFETCH(StoredCamera, expected);
+
+    attachDevices(devicesAttached);
+    QList<QPointer<CameraWrapper>> liveCameras;
+    for (CameraWrapper *camera : m_app->cameras())
+        liveCameras.append(camera);
+
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    typeInto(slotWidget<QLineEdit>(dialog, "camName", slot), name);
+    if (chooseUsb) {
+        clickRadio(slotWidget<QRadioButton>(dialog, "usbRadio", slot));
+        if (deviceIndex >= 0)
+            slotWidget<QComboBox>(dialog, "usbCam", slot)->setCurrentIndex(deviceIndex);
+    } else {
+        clickRadio(slotWidget<QRadioButton>(dialog, "ipRadio", slot));
+        typeInto(slotWidget<QLineEdit>(dialog, "camIP", slot), address);
+    }
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    QList<StoredCamera> expectedList = unchangedResult(devicesAttached);
+    expectedList[slot - 1] = expected;
+    const QList<StoredCamera> stored = storedList();
+    QCOMPARE(stored.size(), 8);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(stored.at(i), expectedList.at(i));
+
+    // Rebuilding the live cameras is the caller's business: the dialog leaves them alone.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(m_app->cameras().size(), liveCameras.size());
+    for (int i = 0; i < liveCameras.size(); ++i) {
+        QVERIFY(liveCameras.at(i));
+        QCOMPARE(m_app->cameras().at(i), liveCameras.at(i).data());
+    }
+}
+
+void tst_MultiCameras::okWithoutChangesRewritesTheList_data()
+{
+    QTest::addColumn<bool>("devicesAttached");
+    QTest::newRow("devices attached") << true;
+    QTest::newRow("no devices") << false;
+}
+
+void tst_MultiCameras::okWithoutChangesRewritesTheList()
+{
+    QFETCH(bool, devicesAttached);
+    attachDevices(devicesAttached);
+
+    MultiCameras dialog;
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const QList<StoredCamera> stored = storedList();
+    const QList<StoredCamera> expected = unchangedResult(devicesAttached);
+    QCOMPARE(stored.size(), 8);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(stored.at(i), expected.at(i));
+
+    // What was written is what the application loads as its new cameras.
+    m_app->loadCameras();
+    m_app->connectCameraSignals();
+    const QList<CameraWrapper *> cameras = m_app->cameras();
+    QCOMPARE(cameras.size(), 8);
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(cameras.at(i)->cameraType(), expected.at(i).type);
+        QCOMPARE(cameras.at(i)->cameraId(), expected.at(i).id);
+        QCOMPARE(cameras.at(i)->cameraName(), expected.at(i).name);
+        QCOMPARE(cameras.at(i)->deviceName(), expected.at(i).device);
+    }
+}
+
+void tst_MultiCameras::resultAndWritingByHowItCloses_data()
+{
+    using Close = CloseAction;
+    QTest::addColumn<Close>("close");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("OK") << Close([](MultiCameras &dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+    }) << int(QDialog::Accepted)
+                        << true;
+    QTest::newRow("Cancel") << Close([](MultiCameras &dialog) {
+        QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgCancel"), Qt::LeftButton);
+    }) << int(QDialog::Rejected)
+                            << false;
+    QTest::newRow("window close button")
+        << Close([](MultiCameras &dialog) { dialog.close(); }) << int(QDialog::Rejected) << false;
+    QTest::newRow("Escape") << Close([](MultiCameras &dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); })
+                            << int(QDialog::Rejected) << false;
+}
+
+void tst_MultiCameras::resultAndWritingByHowItCloses()
+{
+    QFETCH(CloseAction, close);
+    QFETCH(int, result);
+    QFETCH(bool, written);
+
+    QList<QPointer<CameraWrapper>> liveCameras;
+    for (CameraWrapper *camera : m_app->cameras())
+        liveCameras.append(camera);
+
+    // Modal, as the control window runs it: the operator edits two slots, then leaves one way or another.
+    MultiCameras dialog;
+    bool acted = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        typeInto(slotWidget<QLineEdit>(dialog, "camName", 1), QStringLiteral("Changed"));
+        clickRadio(slotWidget<QRadioButton>(dialog, "usbRadio", 6));
+        close(dialog);
+        acted = true;
+    });
+    QCOMPARE(dialog.exec(), result);
+    QVERIFY(acted);
+    QVERIFY(!dialog.isVisible());
+
+    QList<StoredCamera> expected = InitialList;
+    if (written) {
+        expected = unchangedResult(true);
+        expected[0].name = QStringLiteral("Changed");
+        expected[5] = usb("USB Camera", "Balcony");
+    }
+    QCOMPARE(storedList(), expected);
+
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (int i = 0; i < liveCameras.size(); ++i) {
+        QVERIFY(liveCameras.at(i));
+        QCOMPARE(m_app->cameras().at(i), liveCameras.at(i).data());
+    }
+    QCOMPARE(m_app->cameras().at(0)->cameraName(), QString("Studio Left"));
+}
+
+void tst_MultiCameras::screenshot()
+{
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(saveScreenshot(&dialog, QStringLiteral("multicameras")));
+}
+
+int main(int argc, char **argv)
+{
+    TestDataHome home;
+    TavimorexApp app(argc, argv);
+    tst_MultiCameras test(&app);
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_multicameras.moc"
