@@ -5,11 +5,16 @@
 #include "httpserverwrapper.h"
 #include "ipcamera.h"
 #include "mainwindow.h"
+#include "obswrapper.h"
 #include "unixsignalquitter.h"
+#include "vmixwrapper.h"
 
 #include <QJsonArray>
 #include <QLoggingCategory>
 #include <QMessageBox>
+
+#include <cmath>
+#include <limits>
 
 Q_LOGGING_CATEGORY(lcApp, "tavimorex.app")
 
@@ -38,6 +43,16 @@ TavimorexApp::TavimorexApp(int &argc, char **argv)
     if (m_settings->startupOnLaunch())
         startHttpServer();
 
+    m_vmixLink = new VMixWrapper(m_settings->vmixIp(), m_settings->vmixPort(), m_settings->vmixId(),
+                                 m_settings->vmixPwd());
+    if (m_settings->enableVmixCtrl())
+        m_vmixLink->startPolling();
+    m_obsLink = new ObsWrapper(m_settings->obsIp(), m_settings->obsPort(), m_settings->obsPwd());
+    if (m_settings->enableObsCtrl()) {
+        m_obsLink->openConnection();
+        m_obsLink->startPolling();
+    }
+
     m_mainWindow = new MainWindow(nullptr);
     connectCameraSignals();
     m_mainWindow->show();
@@ -47,6 +62,10 @@ TavimorexApp::~TavimorexApp()
 {
     delete m_httpServer;
     m_httpServer = nullptr;
+    delete m_vmixLink;
+    m_vmixLink = nullptr;
+    delete m_obsLink;
+    m_obsLink = nullptr;
     delete m_settings;
     m_settings = nullptr;
     delete m_mainWindow;
@@ -158,21 +177,33 @@ bool TavimorexApp::stopHttpServer()
 
 bool TavimorexApp::startObsLink()
 {
+    if (m_obsLink) {
+        m_obsLink->openConnection();
+        m_obsLink->startPolling();
+    }
     return true;
 }
 
 bool TavimorexApp::stopObsLink()
 {
+    if (m_obsLink) {
+        m_obsLink->closeConnection();
+        m_obsLink->stopPolling();
+    }
     return true;
 }
 
 bool TavimorexApp::startVmixLink()
 {
+    if (m_vmixLink)
+        m_vmixLink->startPolling();
     return true;
 }
 
 bool TavimorexApp::stopVmixLink()
 {
+    if (m_vmixLink)
+        m_vmixLink->stopPolling();
     return true;
 }
 
@@ -247,31 +278,42 @@ void TavimorexApp::replyFailed(const QString &msg, HttpResponse *resp)
     HttpServerWrapper::replyFailed(msg, resp);
 }
 
-// Switcher API. Until the OBS and vMix links exist there is no cache to read and nothing to send to:
-// status calls answer an empty switcher, settings come from the store, commands are accepted.
+// Switcher API. Reads come from the links' caches, so no reply waits for OBS or vMix; commands are handed
+// to the links, which send them without waiting. A command for an unreachable switcher is lost, and the
+// reply is still OK: the browser sees the effect (or its absence) in the next status.
 
 void TavimorexApp::onGetVMixSettings(HttpResponse *resp)
 {
-    replyOk({{QStringLiteral("vmixIp"), m_settings->vmixIp()},
-             {QStringLiteral("vmixId"), m_settings->vmixId()},
-             {QStringLiteral("vmixPort"), m_settings->vmixPort()}},
+    // The password stays on this machine.
+    replyOk({{QStringLiteral("vmixIp"), m_vmixLink->ip()},
+             {QStringLiteral("vmixId"), m_vmixLink->userId()},
+             {QStringLiteral("vmixPort"), m_vmixLink->port()}},
             resp);
 }
 
 void TavimorexApp::onGetVMixStatus(HttpResponse *resp)
 {
-    replyOk({{QStringLiteral("inputs"), QJsonArray()},
-             {QStringLiteral("isRecording"), false},
-             {QStringLiteral("isStreaming"), false},
-             {QStringLiteral("isPlayListOn"), false},
-             {QStringLiteral("masterVolume"), 0},
-             {QStringLiteral("masterVolumeMuted"), false}},
+    QJsonArray inputs;
+    for (const VMixInput &input : m_vmixLink->inputs()) {
+        inputs.append(QJsonObject{{QStringLiteral("inputName"), input.title},
+                                  {QStringLiteral("inputKey"), input.key},
+                                  {QStringLiteral("inputVolume"), input.volume},
+                                  {QStringLiteral("inputVolumeMuted"), input.muted}});
+    }
+    replyOk({{QStringLiteral("inputs"), inputs},
+             {QStringLiteral("isRecording"), m_vmixLink->isRecording()},
+             {QStringLiteral("isStreaming"), m_vmixLink->isStreaming()},
+             {QStringLiteral("isPlayListOn"), m_vmixLink->isPlayListOn()},
+             {QStringLiteral("masterVolume"), m_vmixLink->masterVolume()},
+             {QStringLiteral("masterVolumeMuted"), m_vmixLink->isMasterMuted()}},
             resp);
 }
 
 void TavimorexApp::onVmixSaveReconnect(
     HttpResponse *resp, const QString &vmixIp, int vmixPort, const QString &vmixId, const QString &vmixPwd)
 {
+    // The poll timer is left as it is: whether vMix is polled is the web server dialog's choice.
+    m_vmixLink->resetConnection(vmixIp, vmixPort, vmixId, vmixPwd);
     m_settings->setVmixIp(vmixIp);
     m_settings->setVmixPort(vmixPort);
     m_settings->setVmixId(vmixId);
@@ -281,98 +323,114 @@ void TavimorexApp::onVmixSaveReconnect(
 
 void TavimorexApp::onSetVMixSourceVolume(HttpResponse *resp, const QString &sourceName, double volume)
 {
-    Q_UNUSED(sourceName);
-    Q_UNUSED(volume);
+    m_vmixLink->setVolume(volume, sourceName);
     replyOk({}, resp);
 }
 
 void TavimorexApp::onSetVMixSourceMuted(HttpResponse *resp, const QString &sourceName)
 {
-    Q_UNUSED(sourceName);
+    m_vmixLink->toggleAudio(sourceName);
     replyOk({}, resp);
 }
 
 void TavimorexApp::onSetVMixMasterVolume(HttpResponse *resp, double volume)
 {
-    Q_UNUSED(volume);
+    // vMix takes whole numbers; the fraction is dropped toward zero. "nan" and "inf" convert to doubles
+    // that name no volume, so nothing is sent for them.
+    if (std::isfinite(volume)) {
+        constexpr double lowest = std::numeric_limits<int>::min();
+        constexpr double highest = std::numeric_limits<int>::max();
+        m_vmixLink->setMasterVolume(int(qBound(lowest, std::trunc(volume), highest)));
+    } else {
+        qCWarning(lcApp) << "ignored a vMix master volume that is not a number";
+    }
     replyOk({}, resp);
 }
 
 void TavimorexApp::onSetVMixMasterMuted(HttpResponse *resp)
 {
+    m_vmixLink->toggleMasterAudio();
     replyOk({}, resp);
 }
 
 void TavimorexApp::onVmixToggleStreaming(HttpResponse *resp)
 {
+    m_vmixLink->startStopStreaming();
     replyOk({}, resp);
 }
 
 void TavimorexApp::onVmixToggleRecording(HttpResponse *resp)
 {
+    m_vmixLink->startStopRecording();
     replyOk({}, resp);
 }
 
 void TavimorexApp::onVmixTogglePlayList(HttpResponse *resp)
 {
+    // Decided from the cache: two toggles within one poll period both act on the same cached state.
+    if (m_vmixLink->isPlayListOn())
+        m_vmixLink->stopPlayList();
+    else
+        m_vmixLink->startPlayList();
     replyOk({}, resp);
 }
 
 void TavimorexApp::onVmixApplyTransition(HttpResponse *resp, int transition)
 {
-    Q_UNUSED(transition);
+    m_vmixLink->applyTransition(transition);
     replyOk({}, resp);
 }
 
 void TavimorexApp::onVmixSetPreview(HttpResponse *resp, const QString &sourceName)
 {
-    Q_UNUSED(sourceName);
+    m_vmixLink->previewInput(sourceName);
     replyOk({}, resp);
 }
 
 void TavimorexApp::onGetObsStatus(HttpResponse *resp)
 {
-    replyOk({{QStringLiteral("isStreaming"), false},
-             {QStringLiteral("isRecording"), false},
-             {QStringLiteral("sources"), QJsonArray()},
-             {QStringLiteral("transitions"), QJsonArray()},
-             {QStringLiteral("currentTransition"), QString()}},
+    replyOk({{QStringLiteral("isStreaming"), m_obsLink->isStreaming()},
+             {QStringLiteral("isRecording"), m_obsLink->isRecording()},
+             {QStringLiteral("sources"), m_obsLink->sourcesJson()},
+             {QStringLiteral("transitions"), QJsonArray::fromStringList(m_obsLink->transitions())},
+             {QStringLiteral("currentTransition"), m_obsLink->currentTransition()}},
             resp);
 }
 
 void TavimorexApp::onGetObsSettings(HttpResponse *resp)
 {
-    replyOk(
-        {{QStringLiteral("obsIp"), m_settings->obsIp()}, {QStringLiteral("obsPort"), m_settings->obsPort()}},
-        resp);
+    // The password stays on this machine.
+    replyOk({{QStringLiteral("obsIp"), m_obsLink->ip()}, {QStringLiteral("obsPort"), m_obsLink->port()}},
+            resp);
 }
 
 void TavimorexApp::onSetObsSourceVolume(HttpResponse *resp, const QString &sourceName, double volume)
 {
-    Q_UNUSED(sourceName);
-    Q_UNUSED(volume);
+    m_obsLink->setVolume(volume, sourceName);
     replyOk({}, resp);
 }
 
 void TavimorexApp::onSetObsSourceMuted(HttpResponse *resp, const QString &sourceName)
 {
-    Q_UNUSED(sourceName);
+    m_obsLink->toggleMute(sourceName);
     replyOk({}, resp);
 }
 
 void TavimorexApp::onObsToggleStreaming(HttpResponse *resp)
 {
+    m_obsLink->startStopStreaming();
     replyOk({}, resp);
 }
 
 void TavimorexApp::onObsToggleRecording(HttpResponse *resp)
 {
+    m_obsLink->startStopRecording();
     replyOk({}, resp);
 }
 
 void TavimorexApp::onObsSetTransition(HttpResponse *resp, const QString &transition)
 {
-    Q_UNUSED(transition);
+    m_obsLink->setCurrentTransition(transition);
     replyOk({}, resp);
 }
 
@@ -381,9 +439,16 @@ void TavimorexApp::onObsSaveReconnect(HttpResponse *resp,
                                       int obsPort,
                                       const QString &obsPwd)
 {
+    m_obsLink->setIp(obsIp);
+    m_obsLink->setPort(obsPort);
+    m_obsLink->setPassword(obsPwd);
     m_settings->setObsIp(obsIp);
     m_settings->setObsPort(obsPort);
     m_settings->setObsPwd(obsPwd);
+    // Reopened whatever enableobsctrl says, but the poll timer is left as it is: with OBS control off the
+    // link is open for commands and not polled.
+    m_obsLink->closeConnection();
+    m_obsLink->openConnection();
     replyOk({}, resp);
 }
 

@@ -11,7 +11,9 @@ class AppSettings;
 class CameraWrapper;
 class HttpServerWrapper;
 class MainWindow;
+class ObsWrapper;
 class UnixSignalQuitter;
+class VMixWrapper;
 
 // The composition root: owns the settings store, the camera list, the web server, the switcher links
 // and the main window, builds them in a fixed order and tears them down in a fixed order.
@@ -89,5 +91,7 @@ private:
     MainWindow *m_mainWindow = nullptr;
     AppSettings *m_settings = nullptr;
     HttpServerWrapper *m_httpServer = nullptr;
+    VMixWrapper *m_vmixLink = nullptr;
+    ObsWrapper *m_obsLink = nullptr;
     UnixSignalQuitter *m_signalQuitter = nullptr;
 };

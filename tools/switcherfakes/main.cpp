@@ -1,5 +1,10 @@
 // Runs the fake OBS (obs-websocket 4.x and 5.x) and fake vMix servers on the given ports, for demos and
-// browser tests. Each listening server prints one line "<name> <address>:<port>" on standard output.
+// browser tests. Each listening server prints one line "<name> <address>:<port>" on standard output, then
+// one line per message it receives, so a test can check what OBS and vMix were told:
+//   obs4 RX <the message as compact JSON>        (every message, polls included)
+//   obs5 RX <the message as compact JSON>
+//   vmix RX <request target> <its decoded parameters as a compact JSON object>
+// vMix lines are written for function calls only (requests with a query), not for state document polls.
 
 #include "fakeobs4server.h"
 #include "fakeobs5server.h"
@@ -7,6 +12,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 namespace {
@@ -74,6 +81,22 @@ int main(int argc, char **argv)
     FakeObs4Server obs4;
     FakeObs5Server obs5;
     FakeVMix vmix;
+    auto printObsMessage = [&out](const char *name, const QJsonObject &message) {
+        out << name << " RX " << QJsonDocument(message).toJson(QJsonDocument::Compact) << Qt::endl;
+    };
+    QObject::connect(&obs4, &FakeObsServer::messageReceived, &app,
+                     [&](const QJsonObject &message) { printObsMessage("obs4", message); });
+    QObject::connect(&obs5, &FakeObsServer::messageReceived, &app,
+                     [&](const QJsonObject &message) { printObsMessage("obs5", message); });
+    QObject::connect(&vmix, &FakeVMix::requestReceived, &app, [&out](const FakeVMixRequest &request) {
+        if (!request.target.contains('?'))
+            return;
+        QJsonObject parameters;
+        for (const auto &parameter : request.parameters)
+            parameters.insert(parameter.first, parameter.second);
+        out << "vmix RX " << request.target << ' ' << QJsonDocument(parameters).toJson(QJsonDocument::Compact)
+            << Qt::endl;
+    });
     // Listens first, then reports the address and port it got (port 0 picks a free one).
     auto start = [&](const char *name, auto &server, int port) {
         if (!server.listen(address, quint16(port))) {
