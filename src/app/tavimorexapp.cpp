@@ -7,14 +7,20 @@
 #include "mainwindow.h"
 #include "obswrapper.h"
 #include "unixsignalquitter.h"
+#include "usbcamera.h"
+#include "usbdevicelist.h"
 #include "vmixwrapper.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QMessageBox>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <optional>
 
 Q_LOGGING_CATEGORY(lcApp, "tavimorex.app")
 
@@ -25,8 +31,7 @@ const QString HttpServerFailure
     = QStringLiteral("Can not turn on Http Server. Please check NIC and port number settings.");
 } // namespace
 
-TavimorexApp::TavimorexApp(int &argc, char **argv)
-    : QApplication(argc, argv)
+TavimorexApp::TavimorexApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setInstance(this);
     setApplicationName(QStringLiteral("tavimorex"));
@@ -128,7 +133,8 @@ void TavimorexApp::connectCameraSignals()
     const int count = qMin(CameraSlots, int(m_cameras.size()));
     for (int i = 0; i < count; ++i) {
         CameraWrapper *camera = m_cameras.at(i);
-        connect(camera, &CameraWrapper::clientError, this, &TavimorexApp::onCameraError, Qt::UniqueConnection);
+        connect(camera, &CameraWrapper::clientError, this, &TavimorexApp::onCameraError,
+                Qt::UniqueConnection);
         if (!m_mainWindow)
             continue;
         MainWindow *window = m_mainWindow;
@@ -452,23 +458,120 @@ void TavimorexApp::onObsSaveReconnect(HttpResponse *resp,
     replyOk({}, resp);
 }
 
-// Camera API. These drive the control window exactly as its own buttons do; until the window offers
-// those operations they answer FAILED rather than pretend to have acted.
+// Camera API. The handlers call the control window exactly as its own buttons do, so a browser action
+// has the window's effect, including its rule that nothing is sent without a connected camera.
+
+namespace {
+
+const QString WrongCameraSettings = QStringLiteral("Wrong camera settings!");
+
+// Control methods of "/cam/control" and "/cam/stopControl", as the browser numbers its buttons.
+enum ControlMethod {
+    PanRight = 0,
+    PanLeft = 1,
+    TiltUp = 2,
+    TiltDown = 3,
+    MoveHome = 4,
+    FocusIn = 5,
+    FocusOut = 6,
+    ZoomIn = 7,
+    ZoomOut = 8,
+};
+
+// One camera of a "/cam/saveSettings" list, before any camera object is built from it.
+struct CameraEntry
+{
+    bool isUsb = false;
+    QString name;
+    QString camId;
+};
+
+// The eight entries of the browser's camera list, or nothing when the text is not a list of eight
+// complete entries (then nothing may change).
+std::optional<QList<CameraEntry>> parseCameraList(const QString &camListJson)
+{
+    const QJsonArray array = QJsonDocument::fromJson(camListJson.toUtf8()).array();
+    if (array.size() != 8)
+        return std::nullopt;
+    QList<CameraEntry> entries;
+    for (const QJsonValue &value : array) {
+        const QJsonObject object = value.toObject();
+        if (!object.contains(QLatin1String("camId")) || !object.contains(QLatin1String("isUsb"))
+            || !object.contains(QLatin1String("name")))
+            return std::nullopt;
+        // Only JSON true makes a USB camera; "true" as text does not.
+        entries.append({object.value(QLatin1String("isUsb")).toBool(false),
+                        object.value(QLatin1String("name")).toString(),
+                        object.value(QLatin1String("camId")).toString()});
+    }
+    return entries;
+}
+
+} // namespace
 
 void TavimorexApp::onGetCameraSettings(HttpResponse *resp)
 {
-    replyFailed(QStringLiteral("Not available"), resp);
+    QJsonArray camList;
+    for (const CameraWrapper *camera : std::as_const(m_cameras)) {
+        camList.append(QJsonObject{{QStringLiteral("isUsbCam"), camera->cameraType() == 1},
+                                   {QStringLiteral("camId"), camera->cameraId()},
+                                   {QStringLiteral("camName"), camera->cameraName()}});
+    }
+    replyOk({{QStringLiteral("usbDevices"), QJsonArray::fromStringList(attachedUsbDevices())},
+             {QStringLiteral("camList"), camList}},
+            resp);
 }
 
 void TavimorexApp::onGetCurrentCamInfo(HttpResponse *resp)
 {
-    replyFailed(QStringLiteral("Not available"), resp);
+    constexpr int PresetNames = 9;
+    QJsonArray presets;
+    CameraWrapper *camera = m_mainWindow ? m_mainWindow->currentCamera() : nullptr;
+    if (!camera) {
+        for (int n = 1; n <= PresetNames; ++n)
+            presets.append(QStringLiteral("Preset") + QString::number(n));
+        replyOk({{QStringLiteral("camIndex"), -1},
+                 {QStringLiteral("presets"), presets},
+                 {QStringLiteral("camId"), QString()},
+                 {QStringLiteral("focusAuto"), false}},
+                resp);
+        return;
+    }
+    const QString id = camera->cameraId();
+    for (int n = 1; n <= PresetNames; ++n)
+        presets.append(m_settings->presetName(id, n));
+    replyOk({{QStringLiteral("camIndex"), qMax(0, int(m_cameras.indexOf(camera)))},
+             {QStringLiteral("presets"), presets},
+             {QStringLiteral("camId"), id},
+             {QStringLiteral("focusAuto"), camera->isAutoFocus}},
+            resp);
 }
 
 void TavimorexApp::onSaveCameraSettings(HttpResponse *resp, const QString &camListJson)
 {
-    Q_UNUSED(camListJson);
-    replyFailed(QStringLiteral("Not available"), resp);
+    // The router hands the value over fully decoded, so the JSON text is parsed as it stands.
+    const std::optional<QList<CameraEntry>> entries = parseCameraList(camListJson);
+    if (!entries) {
+        replyFailed(WrongCameraSettings, resp);
+        return;
+    }
+    QList<CameraWrapper *> configuration;
+    for (const CameraEntry &entry : *entries) {
+        if (entry.isUsb)
+            configuration.append(new USBCamera(entry.camId, entry.name, entry.camId));
+        else
+            configuration.append(new IPCamera(entry.camId, entry.name, entry.camId));
+    }
+    m_settings->writeCameraList(configuration);
+    qDeleteAll(configuration);
+
+    loadCameras();
+    connectCameraSignals();
+    if (m_mainWindow) {
+        m_mainWindow->refreshCameraButtons();
+        m_mainWindow->setCurrentCamera(nullptr);
+    }
+    replyOk({}, resp);
 }
 
 void TavimorexApp::onSetPreset(HttpResponse *resp,
@@ -476,49 +579,112 @@ void TavimorexApp::onSetPreset(HttpResponse *resp,
                                int presetNum,
                                bool isUploadImage)
 {
-    Q_UNUSED(presetName);
-    Q_UNUSED(presetNum);
     Q_UNUSED(isUploadImage);
-    replyFailed(QStringLiteral("Not available"), resp);
+    if (m_mainWindow)
+        m_mainWindow->storePresetWithName(presetNum, presetName);
+    replyOk({}, resp);
 }
 
 void TavimorexApp::onRecallPreset(HttpResponse *resp, int presetNum, int presetSpeed)
 {
-    Q_UNUSED(presetNum);
-    Q_UNUSED(presetSpeed);
-    replyFailed(QStringLiteral("Not available"), resp);
+    if (m_mainWindow) {
+        // The browser shows the recall speeds 1 to 24, the items of the window's own list.
+        m_mainWindow->applyPresetSpeed(presetSpeed - 1);
+        m_mainWindow->onCallPreset(presetNum);
+    }
+    replyOk({}, resp);
 }
 
 void TavimorexApp::onConnectCam(HttpResponse *resp, int camNum)
 {
-    Q_UNUSED(camNum);
-    replyFailed(QStringLiteral("Not available"), resp);
+    using Select = void (MainWindow::*)();
+    static constexpr Select selectCamera[]
+        = {&MainWindow::onCam1Clicked, &MainWindow::onCam2Clicked, &MainWindow::onCam3Clicked,
+           &MainWindow::onCam4Clicked, &MainWindow::onCam5Clicked, &MainWindow::onCam6Clicked,
+           &MainWindow::onCam7Clicked, &MainWindow::onCam8Clicked};
+    if (m_mainWindow && camNum >= 0 && camNum < int(std::size(selectCamera)))
+        (m_mainWindow->*selectCamera[camNum])();
+    replyOk({}, resp);
 }
 
 void TavimorexApp::onControlCam(
     HttpResponse *resp, int controlMethod, int panSpeed, int tiltSpeed, int zoomSpeed, int focusSpeed)
 {
-    Q_UNUSED(controlMethod);
-    Q_UNUSED(panSpeed);
-    Q_UNUSED(tiltSpeed);
-    Q_UNUSED(zoomSpeed);
-    Q_UNUSED(focusSpeed);
-    replyFailed(QStringLiteral("Not available"), resp);
+    if (m_mainWindow) {
+        MainWindow *window = m_mainWindow;
+        switch (controlMethod) {
+        case PanRight:
+            window->moveRightAtSpeed(panSpeed);
+            break;
+        case PanLeft:
+            window->moveLeftAtSpeed(panSpeed);
+            break;
+        case TiltUp:
+            window->moveUpAtSpeed(tiltSpeed);
+            break;
+        case TiltDown:
+            window->moveDownAtSpeed(tiltSpeed);
+            break;
+        case MoveHome:
+            window->onMoveHome();
+            break;
+        case FocusIn:
+            window->focusInAtSpeed(focusSpeed);
+            break;
+        case FocusOut:
+            window->focusOutAtSpeed(focusSpeed);
+            break;
+        case ZoomIn:
+            window->zoomInAtSpeed(zoomSpeed);
+            break;
+        case ZoomOut:
+            window->zoomOutAtSpeed(zoomSpeed);
+            break;
+        default:
+            break;
+        }
+    }
+    replyOk({}, resp);
 }
 
 void TavimorexApp::onFocusAuto(HttpResponse *resp, bool focusAuto)
 {
-    Q_UNUSED(focusAuto);
-    replyFailed(QStringLiteral("Not available"), resp);
+    if (m_mainWindow)
+        m_mainWindow->applyAutoFocus(focusAuto);
+    replyOk({}, resp);
 }
 
 void TavimorexApp::onCheckImageDownloaded(HttpResponse *resp)
 {
-    replyFailed(QStringLiteral("Not available"), resp);
+    // Read destructively, so each finished download is reported to one poll.
+    const bool downloaded = m_mainWindow && m_mainWindow->isImageDownloaded();
+    if (downloaded)
+        m_mainWindow->setImageDownloaded(false);
+    replyOk({{QStringLiteral("downloaded"), downloaded}}, resp);
 }
 
 void TavimorexApp::onStopControl(HttpResponse *resp, int controlMethod)
 {
-    Q_UNUSED(controlMethod);
-    replyFailed(QStringLiteral("Not available"), resp);
+    if (m_mainWindow) {
+        switch (controlMethod) {
+        case PanRight:
+        case PanLeft:
+        case TiltUp:
+        case TiltDown:
+            m_mainWindow->onStopMoving();
+            break;
+        case FocusIn:
+        case FocusOut:
+            m_mainWindow->onStopFocusing();
+            break;
+        case ZoomIn:
+        case ZoomOut:
+            m_mainWindow->onStopZooming();
+            break;
+        default:
+            // Home needs no stop.
+            break;
+        }
+    }
+    replyOk({}, resp);
 }
