@@ -15,10 +15,18 @@ packages=(
   libgl1-mesa-dev
   # game controllers, video
   libsdl2-dev libmpv-dev
-  # tests: virtual display, load generator
-  xvfb xauth wrk
+  # tests: virtual display, load generator, the browser for the web client's tests
+  xvfb xauth wrk chromium
 )
 
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${packages[@]}"
+
+# Node.js runs the browser tests; Debian 12's own is older than the one Playwright needs, so a newer one
+# already on the machine is kept.
+if ! command -v node >/dev/null 2>&1; then
+  $SUDO apt-get install -y -qq --no-install-recommends nodejs npm
+fi
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+(cd "$here/tests/browser" && npm ci --no-audit --no-fund --loglevel=error)

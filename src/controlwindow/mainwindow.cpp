@@ -9,9 +9,14 @@
 #include "datapaths.h"
 #include "helpwin.h"
 #include "hotkeyhelp.h"
+#include "joystickdlg.h"
+#include "joystickwrapper.h"
 #include "mainwindowstyle.h"
 #include "mainwindowui.h"
 #include "multicameras.h"
+#include "pantiltlimitdlg.h"
+#include "presetsettingdlg.h"
+#include "webserversettings.h"
 #include "xboxhelp.h"
 
 #include <QAction>
@@ -35,8 +40,9 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_un
     setStyleSheet(MainWindowStyle::windowStyleSheet());
     setWindowTitle(WindowTitle + QStringLiteral(" - ") + Version);
 
-    // The controller mapping (JoystickWrapper) is created here once the input subsystem provides it; its
-    // signals go to the same slots as the on-screen buttons.
+    // The controller mapping acts through the same slots as the on-screen buttons.
+    m_joystickWrapper = new JoystickWrapper(this);
+    connectJoystickWrapper();
 
     connectMotionControls();
     connectPresetControls();
@@ -51,11 +57,15 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_un
     m_cameraConnected = false;
     m_currentCamera = nullptr;
 
-    // The tool windows live as long as this window. The preview window, the preset map dialog and the
-    // preset setting dialog join the help window here as their subsystems provide them.
+    // The tool windows live as long as this window. The preview window and the preset map dialog join
+    // them here as their subsystem provides them.
+    const Qt::WindowFlags toolWindowFlags = Qt::Dialog | Qt::WindowMinimizeButtonHint
+                                            | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     m_helpWin = new HelpWin(this);
-    m_helpWin->setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                              | Qt::WindowCloseButtonHint);
+    m_helpWin->setWindowFlags(toolWindowFlags);
+    m_presetSettingDlg = new PresetSettingDlg(this);
+    m_presetSettingDlg->setWindowFlags(toolWindowFlags);
+    connectPresetSettingDlg();
 
     onCompactViewClicked();
 }
@@ -63,6 +73,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_un
 MainWindow::~MainWindow()
 {
     delete m_helpWin;
+    delete m_presetSettingDlg;
 }
 
 AppSettings *MainWindow::settings() const
@@ -183,17 +194,21 @@ void MainWindow::onMultiCameraClicked()
 
 void MainWindow::onJoyStickClicked()
 {
-    // Runs the controller selection dialog modally once the input subsystem provides it.
+    // It saves its values itself on OK; the controller mapping and the hotkeys read them at every event.
+    JoyStickDlg dlg(settings());
+    dlg.exec();
 }
 
 void MainWindow::onPanTiltLimitSettingClicked()
 {
-    if (!m_cameraConnected) {
+    // A connection flag without a current camera (after a camera-list rebuild) is no camera either.
+    if (!canSend()) {
         if (AppServices *services = appServices())
             services->showMessage(QStringLiteral("No camera connected"));
         return;
     }
-    // Runs the pan/tilt limit dialog for the current camera modally once it is built.
+    PanTiltLimitDlg dialog(this, m_currentCamera);
+    dialog.exec();
 }
 
 void MainWindow::onSnapshotPathClicked()
@@ -212,12 +227,14 @@ void MainWindow::onSnapshotPathClicked()
 
 void MainWindow::onWebServerSettingsClicked()
 {
-    // Runs the web server settings dialog modally once the web subsystem provides it.
+    WebServerSettings dialog;
+    dialog.exec();
 }
 
 void MainWindow::onPresetSettingDlgClicked()
 {
-    // Shows the preset setting dialog (not modal) once it is built.
+    m_presetSettingDlg->show();
+    m_presetSettingDlg->raise();
 }
 
 void MainWindow::onAboutUsClicked()

@@ -11,8 +11,11 @@ class AeModeControls;
 class AppSettings;
 class CameraWrapper;
 class HelpWin;
+class JoystickWrapper;
 class MainWindowUi;
+class PresetSettingDlg;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -170,8 +173,30 @@ public Q_SLOTS:
     void onCameraDownloadFinished(int presetNum);
     void onCameraNameGetFinished();
 
+    // The preset setting dialog's commands, performed on the current camera.
+    void presetSettingDlgSet(int index, const QString &presetText);
+    void presetSettingDlgRecall(int index);
+    void presetSettingDlgClearImage(int index);
+    void presetSettingDlgClearPreset(int index);
+    void presetSettingDlgMoveUpPress();
+    void presetSettingDlgMoveDownPress();
+    void presetSettingDlgMoveLeftPress();
+    void presetSettingDlgMoveRightPress();
+    void presetSettingDlgZoomInPress();
+    void presetSettingDlgZoomOutPress();
+    void presetSettingDlgMoveHome();
+    void presetSettingDlgMoveUpRelease();
+    void presetSettingDlgMoveDownRelease();
+    void presetSettingDlgMoveLeftRelease();
+    void presetSettingDlgMoveRightRelease();
+    void presetSettingDlgZoomInRelease();
+    void presetSettingDlgZoomOutRelease();
+
 protected:
     bool event(QEvent *event) override;
+    // Keyboard hotkeys: W/A/S/D move and Q/E zoom while held, F1 to F9 recall a preset when released.
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
     // Construction steps.
@@ -181,6 +206,8 @@ private:
     void connectCameraButtons();
     void fillComboBoxes();
     void connectActions();
+    void connectJoystickWrapper();
+    void connectPresetSettingDlg();
     void buildStatusBar();
     void fitToContents();
 
@@ -195,6 +222,7 @@ private:
     QPushButton *cameraButton(int cameraNum) const;
 
     // Speeds.
+    void stopMovingAtSelectedSpeeds();
     void fillSpeedCombo(QComboBox *combo, const SpeedRange &range);
     void loadSpeedSettings();
     bool canStoreSpeeds() const;
@@ -221,7 +249,10 @@ private:
 
     std::unique_ptr<MainWindowUi> m_ui;
     std::unique_ptr<AeModeControls> m_aeModeControls;
+    // Child of the window; goes with it.
+    JoystickWrapper *m_joystickWrapper = nullptr;
     HelpWin *m_helpWin = nullptr;
+    PresetSettingDlg *m_presetSettingDlg = nullptr;
 
     bool m_previewClosed = true;
     bool m_imageDownloaded = false;

@@ -7,6 +7,7 @@
 #include "controlwindowlog.h"
 #include "mainwindowstyle.h"
 #include "mainwindowui.h"
+#include "presetsettingdlg.h"
 #include "statustext.h"
 #include "viscatables.h"
 
@@ -90,7 +91,8 @@ CameraWrapper *MainWindow::currentCamera() const
 void MainWindow::setCurrentCamera(CameraWrapper *camera)
 {
     m_currentCamera = camera;
-    // The preset setting dialog is told the new camera here once it is built.
+    if (m_presetSettingDlg)
+        m_presetSettingDlg->setCamera(camera);
 }
 
 void MainWindow::refreshCameraButtons()

@@ -6,6 +6,7 @@
 #include "camerawrapper.h"
 #include "mainwindowstyle.h"
 #include "mainwindowui.h"
+#include "presetsettingdlg.h"
 #include "snapshotfilepath.h"
 
 #include <QCheckBox>
@@ -268,6 +269,5 @@ void MainWindow::onCameraDownloadFinished(int presetNum)
     m_imageDownloaded = true;
     if (presetNum >= 1 && presetNum <= PictureButtonCount)
         showPresetPicture(presetNum);
-    // The preset setting dialog refreshes its picture of presetNum here (refreshPresetImage) once it is
-    // built.
+    m_presetSettingDlg->refreshPresetImage(presetNum);
 }

@@ -10,8 +10,10 @@
 namespace {
 
 // Game controller, haptic and audio subsystems.
-constexpr Uint32 SdlSubsystems = SDL_INIT_GAMECONTROLLER | SDL_INIT_HAPTIC | SDL_INIT_AUDIO;
-static_assert(SdlSubsystems == 0x3010, "SDL subsystem flags");
+// Controllers and rumble are what the program needs; the audio subsystem is opened as well where the
+// machine has sound, but a show machine without a sound device must keep its controller input.
+constexpr Uint32 SdlSubsystems = SDL_INIT_GAMECONTROLLER | SDL_INIT_HAPTIC;
+constexpr Uint32 SdlOptionalSubsystems = SDL_INIT_AUDIO;
 
 constexpr int FirstPollDelayMs = 100;
 constexpr int PollIntervalMs = 10;
@@ -60,10 +62,12 @@ SDL_Joysticks::SDL_Joysticks(QObject *parent) : QObject(parent)
 {
     // SDL would otherwise take over SIGINT and SIGTERM, and the program would no longer quit on them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SdlSubsystems) != 0) {
-        qCCritical(lcInput) << "Cannot initialise SDL:" << SDL_GetError();
-        QCoreApplication::quit();
-    }
+    // Without SDL the panel still drives cameras from the window, the keyboard and the web page, so a
+    // failure costs the controllers only; it must never end the program in the middle of a show.
+    if (SDL_Init(SdlSubsystems) != 0)
+        qCCritical(lcInput) << "Cannot initialise SDL, game controllers are unavailable:" << SDL_GetError();
+    else if (SDL_InitSubSystem(SdlOptionalSubsystems) != 0)
+        qCDebug(lcInput) << "SDL audio unavailable:" << SDL_GetError();
 
     loadMappings();
 

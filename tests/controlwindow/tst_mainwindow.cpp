@@ -6,12 +6,16 @@
 #include "appsettings.h"
 #include "camerawrapper.h"
 #include "datapaths.h"
+#include "joystickdlg.h"
 #include "mainwindow.h"
 #include "mainwindowstyle.h"
+#include "pantiltlimitdlg.h"
+#include "presetsettingdlg.h"
 #include "ptzsimprocess.h"
 #include "snapshotfilepath.h"
 #include "tavimorexapp.h"
 #include "testdatahome.h"
+#include "webserversettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -113,11 +117,15 @@ private Q_SLOTS:
     void previewWindowEntry();
     void controlsWithoutCameraSendNothing();
     void panTiltLimitWithoutCamera();
+    void presetSettingEntryShowsTheToolWindow();
+    void joystickEntryRunsItsDialog();
+    void webServerEntryRunsItsDialog();
     void cameraButtonLabels();
 
     // Camera 1.
     void selectingCameraConnectsAndLoadsOnce();
     void reselectingCurrentCameraOnlyConnectsAgain();
+    void panTiltLimitForTheConnectedCamera();
     void pressAndRelease_data();
     void pressAndRelease();
     void focusLockAndAutoFocus();
@@ -169,6 +177,10 @@ private:
     // Waits until everything sent to the camera so far has arrived, then forgets the log.
     void flushAndClear(const QString &address);
     void waitQuiet(int ms = 300) { QTest::qWait(ms); }
+    PresetSettingDlg *presetSettingDlg() const { return m_window->findChild<PresetSettingDlg *>(); }
+    // Opens the modal dialog of the menu entry, saves a picture of it and closes it.
+    template<typename D>
+    bool grabModal(const char *actionName, const QString &file);
 
     PtzSimProcess m_sim;
     MainWindow *m_window = nullptr;
@@ -591,6 +603,89 @@ void TstMainWindow::panTiltLimitWithoutCamera()
     QCOMPARE(text, QStringLiteral("Tavimorex App|No camera connected"));
 }
 
+void TstMainWindow::presetSettingEntryShowsTheToolWindow()
+{
+    PresetSettingDlg *dialog = presetSettingDlg();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->parentWidget(), m_window);
+    QVERIFY(dialog->isHidden());
+    QVERIFY(!dialog->camera());
+    find<QAction>("actionPresetSetting")->trigger();
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    QVERIFY(!QApplication::activeModalWidget());
+    // Closing only hides it; the same dialog comes back.
+    dialog->close();
+    QVERIFY(dialog->isHidden());
+    find<QAction>("actionPresetSetting")->trigger();
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(m_window->findChildren<PresetSettingDlg *>().size(), 1);
+    dialog->close();
+}
+
+void TstMainWindow::joystickEntryRunsItsDialog()
+{
+    AppSettings *store = appServices()->settings();
+    QVERIFY(!store->isHotkeyAvailable());
+    QString title;
+    QWidget *parent = m_window;
+    bool shownOff = false;
+    {
+        // The operator turns the hotkeys on.
+        ModalAnswer<JoyStickDlg> answer([&](JoyStickDlg *dialog) {
+            title = dialog->windowTitle();
+            parent = dialog->parentWidget();
+            auto *hotkeys = dialog->findChild<QCheckBox *>(QStringLiteral("useHotKeyCheck"));
+            shownOff = !hotkeys->isChecked();
+            hotkeys->setChecked(true);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("okBtn")), Qt::LeftButton);
+        });
+        find<QAction>("actionJoyStick")->trigger();
+        QVERIFY(answer.seen());
+    }
+    QCOMPARE(title, QStringLiteral("Additional Input Setting"));
+    QCOMPARE(parent, nullptr);
+    QVERIFY(shownOff);
+    QVERIFY(store->isHotkeyAvailable());
+    {
+        // Reopened, it shows the stored choice; turned off again for the rest of the test.
+        bool shownOn = false;
+        ModalAnswer<JoyStickDlg> answer([&shownOn](JoyStickDlg *dialog) {
+            auto *hotkeys = dialog->findChild<QCheckBox *>(QStringLiteral("useHotKeyCheck"));
+            shownOn = hotkeys->isChecked();
+            hotkeys->setChecked(false);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("okBtn")), Qt::LeftButton);
+        });
+        find<QAction>("actionJoyStick")->trigger();
+        QVERIFY(answer.seen());
+        QVERIFY(shownOn);
+    }
+    QVERIFY(!store->isHotkeyAvailable());
+}
+
+void TstMainWindow::webServerEntryRunsItsDialog()
+{
+    AppSettings *store = appServices()->settings();
+    const int port = store->serverPortNum();
+    QString title;
+    QString objectName;
+    QWidget *parent = m_window;
+    ModalAnswer<WebServerSettings> answer([&](WebServerSettings *dialog) {
+        title = dialog->windowTitle();
+        objectName = dialog->objectName();
+        parent = dialog->parentWidget();
+        // Edits without saving are discarded.
+        dialog->findChild<QLineEdit *>(QStringLiteral("portEdit"))->setText(QStringLiteral("1"));
+        dialog->reject();
+    });
+    find<QAction>("actionWebServerSetting")->trigger();
+    QVERIFY(answer.seen());
+    QCOMPARE(title, QStringLiteral("Web Server Setting"));
+    QCOMPARE(objectName, QStringLiteral("webserversettings"));
+    QCOMPARE(parent, nullptr);
+    QCOMPARE(store->serverPortNum(), port);
+}
+
 void TstMainWindow::cameraButtonLabels()
 {
     QCOMPARE(find<QPushButton>("connectCam1")->text(), Cam1Name.left(10));
@@ -663,6 +758,31 @@ void TstMainWindow::reselectingCurrentCameraOnlyConnectsAgain()
     QCOMPARE(m_sim.countEvents(Cam1, QStringLiteral("CONNECT")), 0);
     QCOMPARE(statusLabel("connectionLabel")->text(), QStringLiteral("Connected"));
     QCOMPARE(m_window->currentCamera(), appServices()->cameras().at(0));
+}
+
+void TstMainWindow::panTiltLimitForTheConnectedCamera()
+{
+    flushAndClear(Cam1);
+    QWidget *parent = nullptr;
+    QString title;
+    ModalAnswer<PanTiltLimitDlg> answer([&](PanTiltLimitDlg *dialog) {
+        parent = dialog->parentWidget();
+        title = dialog->windowTitle();
+        // Its pad drives the window's current camera at speed 5.
+        auto *up = dialog->findChild<QPushButton *>(QStringLiteral("moveUpBtn"));
+        QTest::mousePress(up, Qt::LeftButton);
+        QTest::mouseRelease(up, Qt::LeftButton);
+        dialog->reject();
+    });
+    find<QAction>("actionPanTiltLimitSetting")->trigger();
+    QVERIFY(answer.seen());
+    QCOMPARE(parent, m_window);
+    QCOMPARE(title, QStringLiteral("Pan/Tilt Limit Setting"));
+    QVERIFY(m_sim.waitForRx(Cam1, packet("8101060105050303ff")));
+    QCOMPARE(commandsSinceClear(Cam1),
+             (QList<QByteArray>{packet("8101060105050301ff"), packet("8101060105050303ff")}));
+    // Built on demand and gone when closed.
+    QVERIFY(!m_window->findChild<PanTiltLimitDlg *>());
 }
 
 void TstMainWindow::pressAndRelease_data()
@@ -1364,20 +1484,47 @@ void TstMainWindow::multiCameraDialogRebuildsTheList()
     }
     QCOMPARE(appServices()->cameras(), before);
 
-    // Connected to camera 1, then the list is saved with a new name for camera 2.
+    // Connected to camera 1, then the list is saved with new names for cameras 2 and 6.
     QVERIFY(selectAndWaitConnected("connectCam1", Cam1));
-    {
-        ModalAnswer<QDialog> answer([](QDialog *dialog) {
-            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("camName2"));
-            name->setText(QStringLiteral("Balcony Camera"));
-            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("multiDlgOK")), Qt::LeftButton);
-        });
-        find<QAction>("actionMultiCameras")->trigger();
-        QVERIFY(answer.seen());
-    }
+    QCOMPARE(presetSettingDlg()->camera(), appServices()->cameras().at(0));
+    QString modalName;
+    bool okFound = false;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog->objectName() != QLatin1String("MultiCameras"))
+            return;
+        answer.stop();
+        modalName = dialog->objectName();
+        dialog->findChild<QLineEdit *>(QStringLiteral("camName2"))->setText(QStringLiteral("Balcony Camera"));
+        dialog->findChild<QLineEdit *>(QStringLiteral("camName6"))->setText(QStringLiteral("Gallery"));
+        auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("multiDlgOK"));
+        okFound = ok != nullptr;
+        if (ok)
+            QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    answer.start();
+    find<QAction>("actionMultiCameras")->trigger();
+    answer.stop();
+    QCOMPARE(modalName, QStringLiteral("MultiCameras"));
+    QVERIFY(okFound);
+    QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(appServices()->cameras() != before);
+    // Relabelled from the new list; names the dialog kept stay as they were.
+    QCOMPARE(find<QPushButton>("connectCam1")->text(), Cam1Name.left(10));
     QCOMPARE(find<QPushButton>("connectCam2")->text(), QStringLiteral("Balcony Ca"));
+    QCOMPARE(find<QPushButton>("connectCam3")->text(), Cam3Name);
+    QCOMPARE(find<QPushButton>("connectCam6")->text(), QStringLiteral("Gallery"));
+    // No camera is current, for the window and for its preset setting dialog.
     QCOMPARE(m_window->currentCamera(), nullptr);
+    QCOMPARE(presetSettingDlg()->camera(), nullptr);
+    m_sim.clearLog();
+    QTest::mousePress(find<QPushButton>("MoveHome"), Qt::LeftButton);
+    QTest::mouseRelease(find<QPushButton>("MoveHome"), Qt::LeftButton);
+    m_window->onCallPreset(2);
+    waitQuiet();
+    QCOMPARE(commandsSinceClear(Cam1), QList<QByteArray>());
     // Nothing is sent until a camera is selected again; then the new camera objects report to the window.
     m_sim.clearLog();
     QVERIFY(selectAndWaitConnected("connectCam2", Cam2));
@@ -1425,7 +1572,37 @@ void TstMainWindow::screenshots()
     find<QAction>("actionAdvancedMode")->trigger();
     waitQuiet(200);
     QVERIFY(m_window->grab().save(folder + QStringLiteral("/mainwindow-advanced.png")));
-    qInfo("saved mainwindow-compact.png and mainwindow-advanced.png in %s", qPrintable(folder));
+
+    // The dialogs the window opens: the preset setting tool window, then the three modal ones.
+    find<QAction>("actionPresetSetting")->trigger();
+    PresetSettingDlg *preset = presetSettingDlg();
+    QVERIFY(QTest::qWaitForWindowExposed(preset));
+    choose(preset->findChild<QComboBox *>(QStringLiteral("presetCmb")), 1);
+    waitQuiet(200);
+    QVERIFY(preset->grab().save(folder + QStringLiteral("/presetsettingdlg.png")));
+    preset->close();
+    QVERIFY(grabModal<PanTiltLimitDlg>("actionPanTiltLimitSetting",
+                                       folder + QStringLiteral("/pantiltlimitdlg.png")));
+    QVERIFY(grabModal<JoyStickDlg>("actionJoyStick", folder + QStringLiteral("/joystickdlg.png")));
+    QVERIFY(grabModal<WebServerSettings>("actionWebServerSetting",
+                                         folder + QStringLiteral("/webserversettings.png")));
+    qInfo("saved mainwindow-compact.png, mainwindow-advanced.png, presetsettingdlg.png, pantiltlimitdlg.png, "
+          "joystickdlg.png and webserversettings.png in %s",
+          qPrintable(folder));
+}
+
+template<typename D>
+bool TstMainWindow::grabModal(const char *actionName, const QString &file)
+{
+    bool saved = false;
+    ModalAnswer<D> answer([&saved, &file](D *dialog) {
+        // Long enough for a status update to reach a dialog that shows the camera's position.
+        QTest::qWait(1200);
+        saved = dialog->grab().save(file);
+        dialog->reject();
+    });
+    find<QAction>(actionName)->trigger();
+    return answer.seen() && saved;
 }
 
 int main(int argc, char *argv[])

@@ -145,6 +145,9 @@ private Q_SLOTS:
     void mainWindowHostsTheDialog();
     void padReleaseStopsWithSelectedSpeeds();
     void setAndCallThroughTheMainWindow();
+    void storingRenamesOnlyTheNineButtons_data();
+    void storingRenamesOnlyTheNineButtons();
+    void disconnectionLeavesTheDialogWithoutCamera();
 
 private:
     static void choose(QComboBox *combo, int index);
@@ -656,11 +659,18 @@ bool TstPresetSettingDlg::connectSimCamera1()
 
 void TstPresetSettingDlg::mainWindowHostsTheDialog()
 {
-    if (!hostedDialog())
-        QSKIP("the main window does not create its preset setting dialog yet");
     PresetSettingDlg *dialog = hostedDialog();
+    QVERIFY(dialog);
+    QCOMPARE(m_app->mainWindow()->findChildren<PresetSettingDlg *>().size(), 1);
     QCOMPARE(dialog->parentWidget(), m_app->mainWindow());
     QVERIFY(dialog->isHidden());
+    // A tool window of its own, with the minimise and maximise buttons the window gives it.
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(flags & Qt::WindowMaximizeButtonHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!dialog->camera());
     m_app->mainWindow()->findChild<QAction *>(QStringLiteral("actionPresetSetting"))->trigger();
     QTRY_VERIFY(dialog->isVisible());
     QVERIFY(!dialog->isModal());
@@ -671,8 +681,7 @@ void TstPresetSettingDlg::mainWindowHostsTheDialog()
 void TstPresetSettingDlg::padReleaseStopsWithSelectedSpeeds()
 {
     PresetSettingDlg *dialog = hostedDialog();
-    if (!dialog)
-        QSKIP("the main window does not create its preset setting dialog yet");
+    QVERIFY(dialog);
     QVERIFY(connectSimCamera1());
     MainWindow *window = m_app->mainWindow();
     CameraWrapper *camera = appServices()->cameras().at(0);
@@ -704,8 +713,7 @@ void TstPresetSettingDlg::padReleaseStopsWithSelectedSpeeds()
 void TstPresetSettingDlg::setAndCallThroughTheMainWindow()
 {
     PresetSettingDlg *dialog = hostedDialog();
-    if (!dialog)
-        QSKIP("the main window does not create its preset setting dialog yet");
+    QVERIFY(dialog);
     QVERIFY(connectSimCamera1());
     CameraWrapper *camera = appServices()->cameras().at(0);
     dialog->show();
@@ -737,6 +745,69 @@ void TstPresetSettingDlg::setAndCallThroughTheMainWindow()
     QTest::mouseClick(find<QPushButton>(dialog, "clearImageBtn"), Qt::LeftButton);
     QTRY_VERIFY(!QFile::exists(snapshotFilePath(SimCam1, 42)));
     QVERIFY(flush(camera, SimCam1));
+}
+
+void TstPresetSettingDlg::storingRenamesOnlyTheNineButtons_data()
+{
+    QTest::addColumn<int>("preset");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("5 renames button 5") << 5 << QStringLiteral("Altar");
+    QTest::newRow("12 renames none") << 12 << QStringLiteral("Balcony");
+}
+
+void TstPresetSettingDlg::storingRenamesOnlyTheNineButtons()
+{
+    QFETCH(int, preset);
+    QFETCH(QString, name);
+
+    PresetSettingDlg *dialog = hostedDialog();
+    QVERIFY(dialog);
+    QVERIFY(connectSimCamera1());
+    MainWindow *window = m_app->mainWindow();
+    auto buttonTexts = [window] {
+        QStringList texts;
+        for (int n = 1; n <= MainWindow::PresetButtonCount; ++n)
+            texts << window->findChild<QPushButton *>(QStringLiteral("mem%1").arg(n))->text();
+        return texts;
+    };
+    QStringList expected = buttonTexts();
+    if (preset <= MainWindow::PresetButtonCount)
+        expected[preset - 1] = name;
+
+    dialog->show();
+    choose(find<QComboBox>(dialog, "presetCmb"), preset - 1);
+    auto *edit = find<QLineEdit>(dialog, "presetEdit");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, name);
+    m_sim.clearLog();
+    QTest::mouseClick(find<QPushButton>(dialog, "setBtn"), Qt::LeftButton);
+    QByteArray set = packet("8101043f0100ff");
+    set[5] = char(preset);
+    QVERIFY(m_sim.waitForRx(SimCam1, set));
+    QCOMPARE(buttonTexts(), expected);
+    QCOMPARE(appServices()->settings()->presetName(SimCam1, preset), name);
+    // Let the picture download finish before the next row stores again.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(snapshotFilePath(SimCam1, preset)), 10000);
+}
+
+void TstPresetSettingDlg::disconnectionLeavesTheDialogWithoutCamera()
+{
+    PresetSettingDlg *dialog = hostedDialog();
+    QVERIFY(dialog);
+    QVERIFY(connectSimCamera1());
+    CameraWrapper *camera = appServices()->cameras().at(0);
+    QCOMPARE(dialog->camera(), camera);
+    Q_EMIT camera->clientDisconnected();
+    QVERIFY(!dialog->camera());
+    // Its buttons now reach no camera.
+    m_sim.clearLog();
+    QTest::mouseClick(find<QPushButton>(dialog, "callBtn"), Qt::LeftButton);
+    QTest::mousePress(find<QPushButton>(dialog, "upBtn"), Qt::LeftButton);
+    QTest::mouseRelease(find<QPushButton>(dialog, "upBtn"), Qt::LeftButton);
+    QTest::qWait(300);
+    QCOMPARE(commands(SimCam1), QList<QByteArray>());
 }
 
 int main(int argc, char *argv[])

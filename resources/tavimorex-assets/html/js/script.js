@@ -107,12 +107,16 @@
     }).toString();
   }
 
+  function refreshPresetCaptions() {
+    for (let n = 1; n <= PRESET_BUTTONS; ++n) setText('presetCaption' + n, presetCaption(n));
+  }
+
   function refreshPresetPictures() {
     for (let n = 1; n <= PRESET_BUTTONS; ++n) {
       const img = byId('presetImg' + n);
       if (img) img.src = presetPictureUrl(n);
-      setText('presetCaption' + n, presetCaption(n));
     }
+    refreshPresetCaptions();
   }
 
   function onCurrentCamInfo(data, initialising) {
@@ -126,7 +130,12 @@
       || camera.info.focusAuto !== camera.previousFocusAuto;
     camera.previousIndex = camera.info.camIndex;
     camera.previousFocusAuto = camera.info.focusAuto;
-    if (!initialising && !changed) return;
+    if (!initialising && !changed) {
+      // Names set from another browser or from the window show at once; replies may also arrive out of
+      // order, so a picture refresh can run on names older than this reply.
+      refreshPresetCaptions();
+      return;
+    }
     selectCameraButton(camera.info.camIndex);
     refreshPresetPictures();
     const autoFocus = byId('autoFocus');

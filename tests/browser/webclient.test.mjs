@@ -1,0 +1,221 @@
+// The web client in a real browser against the real program, simulated cameras and switcher fakes.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { Rig, ORIGIN, CAMERAS, SCREENSHOT_DIR, waitFor } from './harness.mjs';
+
+const rig = new Rig();
+before(async () => { await rig.start(); });
+after(async () => { await rig.stop(); });
+
+const PAGES = [
+  ['/', 'both'], ['/camera', 'camera'], ['/switcher', 'switcher'],
+];
+const VIEWPORTS = { desktop: { width: 1400, height: 900 }, phone: { width: 390, height: 844 } };
+
+async function openPage(url, viewport) {
+  const page = await rig.newPage(viewport);
+  await page.goto(ORIGIN + url, { waitUntil: 'load' });
+  return page;
+}
+
+function hexStartsWith(packets, prefix, suffix) {
+  return packets.find((p) => p.hex.startsWith(prefix) && (!suffix || p.hex.endsWith(suffix)));
+}
+
+async function currentCamIndex() {
+  return (await (await fetch(`${ORIGIN}/cam/getCurrentCamInfo`)).json()).camIndex;
+}
+
+async function selectCamera(page, index) {
+  if (await currentCamIndex() === index) {
+    // Already current and connected: the page shows it after its next poll.
+    await waitFor(() => page.isChecked(`#camera${index + 1}`), 3000, 'camera button');
+    return;
+  }
+  await page.click(`label[for="camera${index + 1}"]`);
+  await waitFor(() => rig.sim.lines.some((l) => l.includes(`${CAMERAS[index]} CONNECT`)), 5000, 'camera link');
+  // The window reports the camera as connected once its link is up.
+  await waitFor(async () => (await currentCamIndex()) === index, 5000, 'current camera');
+  await page.waitForTimeout(300);
+}
+
+test('every page loads completely with the outside network blocked', async () => {
+  for (const theme of ['dark', 'light']) {
+    for (const [url, view] of PAGES) {
+      for (const [name, viewport] of Object.entries(VIEWPORTS)) {
+        const page = await openPage(`${url}?theme=${theme}`, viewport);
+        await page.waitForTimeout(700);
+        assert.equal(await page.title(), 'Tavimorex');
+        assert.equal(await page.evaluate(() => document.body.className), theme);
+        assert.match(await page.textContent('footer'), /Tavimorex App Web Interface/);
+        assert.deepEqual(page.blocked, [], `${url} ${theme}: outside requests`);
+        assert.deepEqual(page.failed, [], `${url} ${theme}: failed requests`);
+        assert.deepEqual(page.errors, [], `${url} ${theme}: script errors`);
+        await page.screenshot({ path: path.join(SCREENSHOT_DIR, `${theme}-${view}-${name}.png`), fullPage: true });
+        await page.context().close();
+      }
+    }
+  }
+});
+
+test('theme links switch the page and the stored theme', async () => {
+  const page = await openPage('/?theme=dark');
+  await page.click('.theme-menu summary');
+  await page.click('#themeLight');
+  await page.waitForLoadState('domcontentloaded');
+  assert.equal(await page.evaluate(() => document.body.className), 'light');
+  await page.goto(ORIGIN + '/camera');
+  assert.equal(await page.evaluate(() => document.body.className), 'light');
+  await page.goto(ORIGIN + '/switcher?theme=dark');
+  await page.goto(ORIGIN + '/');
+  assert.equal(await page.evaluate(() => document.body.className), 'dark');
+  await page.context().close();
+});
+
+test('the switcher view still polls the camera paths', async () => {
+  const page = await openPage('/switcher');
+  const since = Date.now();
+  await page.waitForTimeout(1300);
+  const recent = page.apiCalls.filter((c) => c.at >= since).map((c) => c.path);
+  for (const path of ['/vmix/status', '/cam/getCurrentCamInfo', '/cam/checkImg', '/obs/status']) {
+    assert.ok(recent.filter((p) => p === path).length >= 2, `${path} polled`);
+  }
+  await page.context().close();
+});
+
+test('camera buttons select and connect the camera', async () => {
+  const page = await openPage('/');
+  await selectCamera(page, 1);
+  assert.equal(await page.isChecked('#camera2'), true);
+  assert.equal(await page.isChecked('#camera1'), false);
+  await selectCamera(page, 0);
+  assert.equal(await page.isChecked('#camera1'), true);
+  await page.context().close();
+});
+
+test('a click on Tilt Up moves for about half a second', async () => {
+  const page = await openPage('/');
+  await selectCamera(page, 0);
+  await page.selectOption('#tiltSpeed', '7');
+  rig.clearSimLog();
+  await page.click('button[title="Tilt Up"]');
+  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 06 01', '03 03 ff'), 3000, 'stop');
+  const packets = rig.simPackets(CAMERAS[0]);
+  const move = hexStartsWith(packets, '81 01 06 01', '03 01 ff');
+  const stop = hexStartsWith(packets, '81 01 06 01', '03 03 ff');
+  assert.ok(move, 'move up sent');
+  assert.equal(move.hex.split(' ')[5], '07', 'tilt speed 7');
+  const gap = stop.at - move.at;
+  assert.ok(gap >= 450 && gap < 1500, `stop ${gap} ms after the move`);
+  await page.context().close();
+});
+
+test('holding a control button keeps the motion until release', async () => {
+  const page = await openPage('/');
+  await selectCamera(page, 0);
+  rig.clearSimLog();
+  const button = await page.$('button[title="Pan Left"]');
+  const box = await button.boundingBox();
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.down();
+  await page.waitForTimeout(1500);
+  const beforeRelease = rig.simPackets(CAMERAS[0]);
+  assert.ok(hexStartsWith(beforeRelease, '81 01 06 01', '01 03 ff'), 'pan left sent');
+  assert.ok(!hexStartsWith(beforeRelease, '81 01 06 01', '03 03 ff'), 'no stop while held');
+  await page.mouse.up();
+  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 06 01', '03 03 ff'), 3000, 'stop on release');
+  await page.context().close();
+});
+
+test('preset set with a name stores it and shows its picture; recall uses the speed', async () => {
+  const page = await openPage('/');
+  await selectCamera(page, 0);
+  rig.clearSimLog();
+  await page.click('label[for="presetModeSet"]');
+  await page.click('.preset-btn[data-preset="2"]');
+  assert.equal(await page.isVisible('#presetDialog'), true);
+  await page.fill('#presetName', 'Pulpit');
+  await page.click('#presetOk');
+  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 04 3f 01 02 ff'), 3000, 'set preset 2');
+  assert.equal(await page.isChecked('#presetModeRecall'), true);
+  await waitFor(async () => (await page.textContent('#presetCaption2')) === 'Pulpit', 5000, 'caption')
+    .catch(async (error) => {
+      const info = await (await fetch(`${ORIGIN}/cam/getCurrentCamInfo`)).json();
+      throw new Error(`${error.message}: caption "${await page.textContent('#presetCaption2')}", `
+        + `server presets ${JSON.stringify(info.presets)}, `
+        + `checkImg calls ${page.apiCalls.filter((c) => c.path === '/cam/checkImg').length}`);
+    });
+  // The simulator's picture is 640 wide; the placeholder is smaller.
+  await waitFor(() => page.evaluate(() => document.getElementById('presetImg2').naturalWidth === 640), 5000,
+    'preset picture');
+
+  rig.clearSimLog();
+  await page.selectOption('#presetSpeed', '24');
+  await page.click('.preset-btn[data-preset="2"]');
+  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 04 3f 02 02 ff'), 3000, 'recall 2');
+  const packets = rig.simPackets(CAMERAS[0]);
+  const speed = packets.findIndex((p) => p.hex === '81 01 06 01 18 ff');
+  const recall = packets.findIndex((p) => p.hex === '81 01 04 3f 02 02 ff');
+  assert.ok(speed >= 0 && speed < recall, 'preset speed (index 23) before the recall');
+  await page.context().close();
+});
+
+test('camera settings dialog round trip', async () => {
+  const page = await openPage('/');
+  await page.click('#cameraSettingsBtn');
+  await waitFor(async () => (await page.inputValue('#camAddress1')) === CAMERAS[0], 3000, 'settings loaded');
+  assert.equal(await page.inputValue('#camName2'), 'Camera2');
+  await page.fill('#camName3', 'Stage Left');
+  await page.fill('#camAddress3', '127.0.8.9');
+  await page.click('#cameraSettingsSave');
+  assert.equal(await page.isVisible('#cameraSettingsDialog'), false);
+  const settings = await waitFor(async () => {
+    const data = await (await fetch(`${ORIGIN}/cam/settings`)).json();
+    return data.camList[2].camName === 'Stage Left' ? data : null;
+  }, 3000, 'saved list');
+  assert.equal(settings.camList[2].camId, '127.0.8.9');
+  assert.equal(settings.camList[0].camId, CAMERAS[0]);
+  assert.equal(await page.getAttribute('label[for="camera3"]', 'title'), 'Stage Left');
+  await page.context().close();
+});
+
+test('OBS volume slider and mute icon', async () => {
+  const page = await openPage('/switcher');
+  await waitFor(async () => (await page.$$eval('#obsSources option', (o) => o.length)) > 0, 5000, 'OBS sources');
+  await page.$eval('#obsVolume', (slider) => {
+    slider.value = '50';
+    slider.dispatchEvent(new Event('change'));
+  });
+  const call = await waitFor(() => page.apiCalls.find((c) => c.path === '/obs/sourceVolume'), 3000, 'volume');
+  assert.ok(Math.abs(Number(call.params.volume) - -24.08) < 0.01, `volume ${call.params.volume}`);
+  await waitFor(() => rig.fakes.lines.some((l) => /SetInputVolume|SetVolume/.test(l) && l.includes('-24.0')),
+    3000, 'OBS received the volume');
+  await page.context().close();
+});
+
+test('vMix transition apply reaches vMix', async () => {
+  const page = await openPage('/switcher');
+  await page.selectOption('#vmixTransitions', '6');
+  await page.click('#vmixApplyTransition');
+  await waitFor(() => rig.fakes.lines.some((l) => l.includes('FadeToBlack')), 3000, 'vMix transition');
+  await page.context().close();
+});
+
+test('mute icons follow the switchers', async () => {
+  const page = await openPage('/switcher');
+  await waitFor(async () => (await page.$$eval('#obsSources option', (o) => o.length)) > 0, 5000, 'OBS sources');
+  const icon = (id) => page.getAttribute(`#${id} use`, 'href');
+  assert.equal(await icon('obsMute'), '#i-mic');
+  await page.click('#obsMute');
+  // OBS mutes the source; the next status shows the crossed-out microphone.
+  await waitFor(async () => (await icon('obsMute')) === '#i-mic-off', 3000, 'OBS mute icon');
+  await page.click('#obsMute');
+  await waitFor(async () => (await icon('obsMute')) === '#i-mic', 3000, 'OBS unmute icon');
+
+  await waitFor(async () => (await page.$$eval('#vmixSources option', (o) => o.length)) > 0, 5000, 'vMix inputs');
+  const before = await icon('vmixMasterMute');
+  await page.click('#vmixMasterMute');
+  await waitFor(async () => (await icon('vmixMasterMute')) !== before, 3000, 'vMix master mute icon');
+  await page.context().close();
+});
