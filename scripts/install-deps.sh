@@ -15,6 +15,9 @@ packages=(
   libgl1-mesa-dev
   # game controllers, video
   libsdl2-dev libmpv-dev
+  # the camera simulator's RTSP streams
+  libgstrtspserver-1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-ugly
   # tests: virtual display, load generator, the browser for the web client's tests
   xvfb xauth wrk chromium
 )

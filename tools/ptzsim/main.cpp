@@ -1,3 +1,4 @@
+#include "rtspoptions.h"
 #include "simlog.h"
 #include "simoptions.h"
 #include "simulateddevice.h"
@@ -33,9 +34,10 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationVersion(QStringLiteral(TAVIMOREX_VERSION));
 
     SimOptions options;
-    switch (options.parse(QGuiApplication::arguments())) {
+    RtspOptions rtsp;
+    switch (options.parse(rtsp.take(QGuiApplication::arguments()))) {
     case SimOptions::Outcome::ExitOk:
-        std::fputs(options.message().toLocal8Bit().constData(), stdout);
+        std::fputs((options.message() + rtsp.helpText()).toLocal8Bit().constData(), stdout);
         return 0;
     case SimOptions::Outcome::ExitError:
         std::fprintf(stderr, "tavimorex-ptzsim: %s\nTry 'tavimorex-ptzsim --help' for more information.\n",
@@ -44,13 +46,18 @@ int main(int argc, char *argv[])
     case SimOptions::Outcome::Run:
         break;
     }
+    if (!rtsp.error().isEmpty()) {
+        std::fprintf(stderr, "tavimorex-ptzsim: %s\nTry 'tavimorex-ptzsim --help' for more information.\n",
+                     rtsp.error().toLocal8Bit().constData());
+        return 2;
+    }
 
     TerminationWatcher watcher;
     QList<SimulatedDevice *> devices;
     for (const SimulatedDevice::Settings &settings : options.devices()) {
         auto *device = new SimulatedDevice(settings, &app);
         QString error;
-        if (!device->start(&error)) {
+        if (!device->start(&error) || !rtsp.start(settings, device, &error)) {
             std::fprintf(stderr, "tavimorex-ptzsim: %s\n", error.toLocal8Bit().constData());
             return 1;
         }

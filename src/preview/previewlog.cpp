@@ -1,0 +1,3 @@
+#include "previewlog.h"
+
+Q_LOGGING_CATEGORY(lcPreview, "tavimorex.preview")
