@@ -6,6 +6,13 @@ function(tavimorex_assemble_pages src_dir out_dir out_files)
   file(READ "${src_dir}/fragments/camera-section.html" camera_section)
   file(READ "${src_dir}/fragments/switcher-section.html" switcher_section)
   file(READ "${src_dir}/fragments/camera-dialogs.html" camera_dialogs)
+  file(READ "${src_dir}/fragments/camera-row.html" camera_row)
+  set(camera_rows "")
+  foreach(row RANGE 1 8)
+    string(REPLACE "@ROW@" "${row}" one_row "${camera_row}")
+    string(APPEND camera_rows "${one_row}")
+  endforeach()
+  string(REPLACE "@CAMERA_ROWS@" "${camera_rows}" camera_dialogs "${camera_dialogs}")
   file(READ "${src_dir}/fragments/switcher-dialogs.html" switcher_dialogs)
   set(files)
   foreach(theme dark light)
@@ -40,6 +47,7 @@ function(tavimorex_assemble_pages src_dir out_dir out_files)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
     "${src_dir}/page.html.in" "${src_dir}/fragments/icons.html" "${src_dir}/fragments/camera-section.html"
     "${src_dir}/fragments/switcher-section.html" "${src_dir}/fragments/camera-dialogs.html"
+    "${src_dir}/fragments/camera-row.html"
     "${src_dir}/fragments/switcher-dialogs.html")
   set(${out_files} "${files}" PARENT_SCOPE)
 endfunction()
