@@ -1,4 +1,5 @@
 #include "ipcamera.h"
+#include "linktesthelpers.h"
 #include "ptzsimprocess.h"
 #include "testdatahome.h"
 
@@ -11,34 +12,14 @@
 // one the user closes is not, and a destroyed camera leaves quietly. The retries after a failed re-open
 // and the silent camera are in tst_ipcamera_retry.cpp.
 
-namespace {
+using namespace LinkTest;
 
-QByteArray bytes(const char *hex)
-{
-    return QByteArray::fromHex(QByteArray(hex));
-}
+namespace {
 
 const QString DroppedAddress = QStringLiteral("127.0.1.21");
 const QString UserDisconnectAddress = QStringLiteral("127.0.1.23");
 const QString ConnectingAddress = QStringLiteral("127.0.1.32");
 const QString DestroyedAddress = QStringLiteral("127.0.1.33");
-
-// The first polling inquiries: seeing them means the link has been up for a while.
-const QList<QByteArray> PollingOrder{bytes("81 09 04 47 FF"), bytes("81 09 04 48 FF"),
-                                     bytes("81 09 04 38 FF")};
-
-bool waitConnected(QSignalSpy &connected, int count = 1, int timeout = 5000)
-{
-    return QTest::qWaitFor([&] { return connected.count() >= count; }, timeout) && connected.count() == count;
-}
-
-QStringList statesOf(const QSignalSpy &spy)
-{
-    QStringList states;
-    for (const QList<QVariant> &args : spy)
-        states.append(args.at(0).toString());
-    return states;
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "ipcamera.h"
+#include "linktesthelpers.h"
 #include "ptzsimprocess.h"
 #include "testdatahome.h"
 
@@ -13,34 +14,14 @@
 // that close at once are not re-opened in a loop, and a camera that stops answering is reported
 // "Unresponsive" while it stays connected.
 
-namespace {
+using namespace LinkTest;
 
-QByteArray bytes(const char *hex)
-{
-    return QByteArray::fromHex(QByteArray(hex));
-}
+namespace {
 
 const QString BackOffAddress = QStringLiteral("127.0.1.24");
 const QString StopRetryAddress = QStringLiteral("127.0.1.25");
 const QString SilentAddress = QStringLiteral("127.0.1.26");
 const QString HangupAddress = QStringLiteral("127.0.1.27");
-
-// The first polling inquiries: seeing them means the link has been up for a while.
-const QList<QByteArray> PollingOrder{bytes("81 09 04 47 FF"), bytes("81 09 04 48 FF"),
-                                     bytes("81 09 04 38 FF")};
-
-bool waitConnected(QSignalSpy &connected, int count = 1, int timeout = 5000)
-{
-    return QTest::qWaitFor([&] { return connected.count() >= count; }, timeout) && connected.count() == count;
-}
-
-QStringList statesOf(const QSignalSpy &spy)
-{
-    QStringList states;
-    for (const QList<QVariant> &args : spy)
-        states.append(args.at(0).toString());
-    return states;
-}
 
 } // namespace
 

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTest>
+
+// Small pieces shared by the link tests of IPCamera against the simulator.
+namespace LinkTest {
+
+inline QByteArray bytes(const char *hex)
+{
+    return QByteArray::fromHex(QByteArray(hex));
+}
+
+// The first polling inquiries: seeing them means the link has been up for a while.
+inline const QList<QByteArray> PollingOrder{bytes("81 09 04 47 FF"), bytes("81 09 04 48 FF"),
+                                            bytes("81 09 04 38 FF")};
+
+inline bool waitConnected(QSignalSpy &connected, int count = 1, int timeout = 5000)
+{
+    return QTest::qWaitFor([&] { return connected.count() >= count; }, timeout) && connected.count() == count;
+}
+
+inline QStringList statesOf(const QSignalSpy &spy)
+{
+    QStringList states;
+    for (const QList<QVariant> &args : spy)
+        states.append(args.at(0).toString());
+    return states;
+}
+
+} // namespace LinkTest
