@@ -4,6 +4,7 @@
 #include "aemodecontrols.h"
 #include "appservices.h"
 #include "appsettings.h"
+#include "boundingboxsettings.h"
 #include "camerawrapper.h"
 #include "controlwindowlog.h"
 #include "datapaths.h"
@@ -16,6 +17,7 @@
 #include "multicameras.h"
 #include "pantiltlimitdlg.h"
 #include "presetsettingdlg.h"
+#include "previewwin.h"
 #include "webserversettings.h"
 #include "xboxhelp.h"
 
@@ -57,21 +59,40 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_un
     m_cameraConnected = false;
     m_currentCamera = nullptr;
 
-    // The tool windows live as long as this window. The preview window and the preset map dialog join
-    // them here as their subsystem provides them.
+    // The tool windows live as long as this window.
     const Qt::WindowFlags toolWindowFlags = Qt::Dialog | Qt::WindowMinimizeButtonHint
                                             | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     m_helpWin = new HelpWin(this);
     m_helpWin->setWindowFlags(toolWindowFlags);
+    m_previewWin = new PreviewWin(this);
+    m_previewWin->setWindowFlags(toolWindowFlags);
+    // "Snap" puts the preview beside the panels.
+    m_previewWin->setSnapLayout(m_ui->horizontalLayout_4);
+    connect(m_previewWin, &PreviewWin::previewClosed, this, &MainWindow::onPreviewWindowClosed);
+    m_boundingBoxSettings = new BoundingBoxSettings(this);
+    m_boundingBoxSettings->setWindowFlags(toolWindowFlags);
+    connectBoundingBoxSettings();
     m_presetSettingDlg = new PresetSettingDlg(this);
     m_presetSettingDlg->setWindowFlags(toolWindowFlags);
     connectPresetSettingDlg();
+    // Closed until asked for. Hidden explicitly: the preview's native video windows give the tool windows
+    // platform windows early, and a window that has one and was never hidden would count as shown with
+    // this window.
+    for (QWidget *toolWindow :
+         {static_cast<QWidget *>(m_helpWin), static_cast<QWidget *>(m_previewWin),
+          static_cast<QWidget *>(m_boundingBoxSettings), static_cast<QWidget *>(m_presetSettingDlg)})
+        toolWindow->hide();
 
     onCompactViewClicked();
 }
 
 MainWindow::~MainWindow()
 {
+    delete m_boundingBoxSettings;
+    // Nulled first: deleting a snapped preview changes the layout, which may report a move.
+    PreviewWin *preview = m_previewWin;
+    m_previewWin = nullptr;
+    delete preview;
     delete m_helpWin;
     delete m_presetSettingDlg;
 }
@@ -151,18 +172,35 @@ void MainWindow::onStatusBarToggle()
     m_ui->statusBar->setVisible(m_ui->actionStatusBar->isChecked());
 }
 
+void MainWindow::showPreviewWindow()
+{
+    m_previewWin->showMaximized();
+    if (m_previewWin->isSnapped())
+        fitToContents();
+    m_previewClosed = false;
+    if (m_cameraConnected && !m_previewWin->isPlaying())
+        m_previewWin->startPlayback();
+}
+
 void MainWindow::onPreviewWindowClicked()
 {
-    // The preview window itself (live picture) is shown and started here, or closed and stopped, once the
-    // preview subsystem provides it; the window already keeps the operator's choice.
-    m_previewClosed = !m_ui->actionPreviewWindow->isChecked();
+    if (m_ui->actionPreviewWindow->isChecked()) {
+        showPreviewWindow();
+        return;
+    }
+    m_previewWin->close();
+    m_previewWin->stopPlayback();
+    if (m_previewWin->isSnapped())
+        fitToContents();
+    m_previewClosed = true;
 }
 
 void MainWindow::onPreviewWindowBtnClicked()
 {
     if (m_ui->actionPreviewWindow->isChecked())
         return;
-    m_previewClosed = false;
+    showPreviewWindow();
+    // setChecked does not trigger: the preview is not opened twice.
     m_ui->actionPreviewWindow->setChecked(true);
 }
 
@@ -174,7 +212,8 @@ void MainWindow::onPreviewWindowClosed()
 
 void MainWindow::onBoudingSettingClicked()
 {
-    // Shows the preset map settings dialog (not modal) once the preview subsystem provides it.
+    m_boundingBoxSettings->show();
+    m_boundingBoxSettings->raise();
 }
 
 void MainWindow::onMultiCameraClicked()
@@ -274,8 +313,9 @@ bool MainWindow::appendLog(const QString &line)
 
 bool MainWindow::event(QEvent *event)
 {
-    if (event->type() == QEvent::Move) {
-        // The preview window re-places its preset map overlay here (boundingBoxSizeMove) once it exists.
-    }
+    // The preset map overlay follows the window (the preview may be snapped into it). Moves also arrive
+    // during construction and teardown, without a preview.
+    if (event->type() == QEvent::Move && m_previewWin)
+        m_previewWin->boundingBoxSizeMove();
     return QMainWindow::event(event);
 }

@@ -9,11 +9,13 @@
 
 class AeModeControls;
 class AppSettings;
+class BoundingBoxSettings;
 class CameraWrapper;
 class HelpWin;
 class JoystickWrapper;
 class MainWindowUi;
 class PresetSettingDlg;
+class PreviewWin;
 class QComboBox;
 class QKeyEvent;
 class QLabel;
@@ -63,6 +65,10 @@ public:
 
     // Appends one line to app.log in the data folder; false when the file cannot be opened.
     bool appendLog(const QString &line);
+
+    // Where a preset map snapshot of the camera cameraId goes: "snapshot_" + id + suffix in the data
+    // folder's downloads, blanks of both replaced by "_".
+    static QString presetMapSnapshotPath(const QString &cameraId, const QString &suffix);
 
 public Q_SLOTS:
     // Menus and the preview window button.
@@ -192,6 +198,22 @@ public Q_SLOTS:
     void presetSettingDlgZoomInRelease();
     void presetSettingDlgZoomOutRelease();
 
+    // The preset map settings dialog's commands, on the current camera's preset map and the preview.
+    void takeSnapShotForBackground();
+    void uploadFileForBackground();
+    void useLiveVideoForBackground();
+    void takeSnapShotForBoundingBox(int curCustomPreset);
+    void defaultForBoundingBox(int curCustomPreset);
+    void setCustomPreset(int curCustomPreset, const QString &title);
+    void showCrossHair(int curCustomPreset);
+    void showCenterDiamond(int curCustomPreset);
+    void removeCenter(int curCustomPreset);
+    void resetAllBoxes();
+    void chooseColor(int curCustomPreset);
+    void showHideBoundingBoxes();
+    void showHideCurrentBoundingBox(int curCustomPreset);
+    void showHidePictureInPicture();
+
 protected:
     bool event(QEvent *event) override;
     // Keyboard hotkeys: W/A/S/D move and Q/E zoom while held, F1 to F9 recall a preset when released.
@@ -208,6 +230,8 @@ private:
     void connectActions();
     void connectJoystickWrapper();
     void connectPresetSettingDlg();
+    void connectBoundingBoxSettings();
+    void showPreviewWindow();
     void buildStatusBar();
     void fitToContents();
 
@@ -228,6 +252,10 @@ private:
     bool canStoreSpeeds() const;
     static void setSpeedIndex(QComboBox *combo, int index);
     static int speedOf(const QComboBox *combo);
+
+    // Preset map commands: the current camera's id when a command may act on it; otherwise tells the
+    // operator and gives an empty id.
+    QString presetMapCameraId() const;
 
     // Presets.
     QPushButton *presetButton(int presetNum) const;
@@ -252,6 +280,8 @@ private:
     // Child of the window; goes with it.
     JoystickWrapper *m_joystickWrapper = nullptr;
     HelpWin *m_helpWin = nullptr;
+    PreviewWin *m_previewWin = nullptr;
+    BoundingBoxSettings *m_boundingBoxSettings = nullptr;
     PresetSettingDlg *m_presetSettingDlg = nullptr;
 
     bool m_previewClosed = true;

@@ -2,6 +2,8 @@
 
 #include "mainwindow.h"
 
+#include "previewwin.h"
+
 #include "appservices.h"
 #include "camerawrapper.h"
 #include "controlwindowlog.h"
@@ -192,15 +194,21 @@ void MainWindow::onCameraConnected()
 {
     appendLog(ConnectedLine);
     m_cameraConnected = true;
-    // The preview window is given the camera and told it is available here once it exists.
+    m_previewWin->setCamera(m_currentCamera);
+    m_previewWin->setCameraAvailable(true);
     m_ui->focusIn->setEnabled(false);
     m_ui->focusOut->setEnabled(false);
     m_statusSyncState = StatusSyncState::AwaitingFirstCycle;
     if (!m_currentCamera)
         return;
     loadSpeedSettings();
-    // With the preview open (m_previewClosed false) its playback restarts on the new camera here once the
-    // preview window exists.
+    if (!m_previewClosed) {
+        // Triggering opens the preview as the menu does.
+        if (!m_ui->actionPreviewWindow->isChecked())
+            m_ui->actionPreviewWindow->trigger();
+        m_previewWin->stopPlayback();
+        m_previewWin->startPlayback();
+    }
     m_connectionLabel->setText(QStringLiteral("Connected"));
     m_deviceNameLabel->setText(m_currentCamera->deviceName());
     m_serialNumberLabel->setText(m_currentCamera->serialNumber());
@@ -210,7 +218,8 @@ void MainWindow::onCameraDisconnected()
 {
     appendLog(DisconnectedLine);
     m_cameraConnected = false;
-    // The preview window is told the camera is gone and stops playing here once it exists.
+    m_previewWin->setCameraAvailable(false);
+    m_previewWin->stopPlayback();
     m_ui->focusIn->setEnabled(false);
     m_ui->focusOut->setEnabled(false);
     setCurrentCamera(nullptr);

@@ -2,6 +2,8 @@
 
 #include "mainwindow.h"
 
+#include "previewwin.h"
+
 #include "aemodecontrols.h"
 #include "camerawrapper.h"
 #include "mainwindowui.h"
@@ -245,8 +247,12 @@ void MainWindow::onOsdMenuClicked()
     if (!canSend())
         return;
     m_currentCamera->osdMenu();
-    // The menu shows on the camera's first stream: a playing preview is switched to "Stream1 (HD)" and
-    // restarted here once the preview window exists.
+    // The menu shows on the camera's first stream only.
+    if (m_previewWin->isPlaying() && !m_previewWin->isFirstStreamChecked()) {
+        m_previewWin->setFirstStreamChecked(true);
+        m_previewWin->stopPlayback();
+        m_previewWin->startPlayback();
+    }
 }
 
 void MainWindow::onOsdEnterClicked()

@@ -1,7 +1,7 @@
 #include "absolutelayout.h"
 #include "boundingbox.h"
+#include "previewtestapp.h"
 #include "testdatahome.h"
-#include "testservices.h"
 
 #include <QLabel>
 #include <QSettings>
@@ -49,7 +49,6 @@ private:
     }
 
     std::unique_ptr<TestDataHome> m_home;
-    std::unique_ptr<TestServices> m_services;
     std::unique_ptr<QWidget> m_area;
     AbsoluteLayout *m_layout = nullptr;
     BoundingBox *m_box = nullptr;
@@ -63,7 +62,7 @@ constexpr int BoxNumber = 3;
 void tst_BoundingBox::init()
 {
     m_home = std::make_unique<TestDataHome>();
-    m_services = std::make_unique<TestServices>();
+    clearAppSettings();
     m_area = std::make_unique<QWidget>();
     m_area->resize(640, 360);
     m_layout = new AbsoluteLayout(m_area.get());
@@ -86,7 +85,6 @@ void tst_BoundingBox::init()
 void tst_BoundingBox::cleanup()
 {
     m_area.reset();
-    m_services.reset();
     m_home.reset();
 }
 
@@ -163,7 +161,7 @@ void tst_BoundingBox::clickWithoutMovingRecallsThePreset()
     QCOMPARE(clicked.count(), 1);
     QCOMPARE(clicked.at(0).at(0).toInt(), BoxNumber);
     QCOMPARE(m_box->pos(), QPoint(100, 100));
-    QCOMPARE(m_services->settings()->customPresetPos(CameraId, BoxNumber), QPoint(0, 0));
+    QCOMPARE(appServices()->settings()->customPresetPos(CameraId, BoxNumber), QPoint(0, 0));
 
     // A click on the title label reaches the box as well.
     QTest::mouseClick(label("presetNameLabel"), Qt::LeftButton);
@@ -195,7 +193,7 @@ void tst_BoundingBox::anyMovementMakesItADrag()
 
 void tst_BoundingBox::dragStoresTheOffsetAtOnce()
 {
-    AppSettings *store = m_services->settings();
+    AppSettings *store = appServices()->settings();
     const QPoint grab(40, 40);
     press(m_box->pos() + grab);
 
@@ -226,8 +224,8 @@ void tst_BoundingBox::dragWithoutCameraStoresNothing()
     moveTo(start + QPoint(30, 30));
     release(start + QPoint(30, 30));
     QCOMPARE(m_box->pos(), QPoint(130, 130));
-    m_services->settings()->sync();
-    QSettings file(m_services->settings()->fileName(), QSettings::IniFormat);
+    appServices()->settings()->sync();
+    QSettings file(appServices()->settings()->fileName(), QSettings::IniFormat);
     QVERIFY(file.allKeys().filter(QStringLiteral("custompresetpos")).isEmpty());
 }
 
@@ -254,5 +252,8 @@ void tst_BoundingBox::resizingKeepsTheOffset()
     QCOMPARE(m_box->size(), QSize(130, 81));
 }
 
-QTEST_MAIN(tst_BoundingBox)
+int main(int argc, char *argv[])
+{
+    return runInTavimorexApp<tst_BoundingBox>(argc, argv);
+}
 #include "tst_boundingbox.moc"

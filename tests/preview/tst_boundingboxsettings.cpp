@@ -1,6 +1,6 @@
 #include "boundingboxsettings.h"
+#include "previewtestapp.h"
 #include "testdatahome.h"
-#include "testservices.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,7 +38,7 @@ private:
     QPushButton *presetButton(int k) const { return button(QStringLiteral("customPreset%1").arg(k)); }
 
     std::unique_ptr<TestDataHome> m_home;
-    std::unique_ptr<TestServices> m_services;
+    std::unique_ptr<MessageRecorder> m_messages;
     std::unique_ptr<BoundingBoxSettings> m_dialog;
 };
 
@@ -54,7 +54,8 @@ const QString Selected = QStringLiteral("QPushButton{background : #4f4f4f;paddin
 void tst_BoundingBoxSettings::init()
 {
     m_home = std::make_unique<TestDataHome>();
-    m_services = std::make_unique<TestServices>();
+    clearAppSettings();
+    m_messages = std::make_unique<MessageRecorder>();
     m_dialog = std::make_unique<BoundingBoxSettings>();
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
@@ -63,7 +64,7 @@ void tst_BoundingBoxSettings::init()
 void tst_BoundingBoxSettings::cleanup()
 {
     m_dialog.reset();
-    m_services.reset();
+    m_messages.reset();
     m_home.reset();
 }
 
@@ -153,7 +154,7 @@ void tst_BoundingBoxSettings::perBoxButtonsNeedASelection()
     QTest::mouseClick(button(buttonName), Qt::LeftButton);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0).at(0).toInt(), 6);
-    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(m_messages->messages.isEmpty());
 }
 
 void tst_BoundingBoxSettings::selectedStyleMoves()
@@ -174,10 +175,10 @@ void tst_BoundingBoxSettings::setPresetNeedsATitle()
 
     // Empty title: the message and nothing else, with or without a selection.
     QTest::mouseClick(button(QStringLiteral("setPresetBtn")), Qt::LeftButton);
-    QCOMPARE(m_services->messages, QStringList{QStringLiteral("Please enter preset title")});
+    QCOMPARE(m_messages->messages, QStringList{QStringLiteral("Please enter preset title")});
     QTest::mouseClick(presetButton(2), Qt::LeftButton);
     QTest::mouseClick(button(QStringLiteral("setPresetBtn")), Qt::LeftButton);
-    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(m_messages->messages.size(), 2);
     QCOMPARE(setPreset.count(), 0);
 
     QTest::keyClicks(title, QStringLiteral("Choir"));
@@ -185,7 +186,7 @@ void tst_BoundingBoxSettings::setPresetNeedsATitle()
     QCOMPARE(setPreset.count(), 1);
     QCOMPARE(setPreset.at(0).at(0).toInt(), 2);
     QCOMPARE(setPreset.at(0).at(1).toString(), QStringLiteral("Choir"));
-    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(m_messages->messages.size(), 2);
 }
 
 void tst_BoundingBoxSettings::selectionSurvivesHiding()
@@ -200,5 +201,8 @@ void tst_BoundingBoxSettings::selectionSurvivesHiding()
     QCOMPARE(colour.at(0).at(0).toInt(), 9);
 }
 
-QTEST_MAIN(tst_BoundingBoxSettings)
+int main(int argc, char *argv[])
+{
+    return runInTavimorexApp<tst_BoundingBoxSettings>(argc, argv);
+}
 #include "tst_boundingboxsettings.moc"

@@ -1,8 +1,8 @@
 #include "absolutelayout.h"
 #include "ipcamera.h"
 #include "pictureinpicture.h"
+#include "previewtestapp.h"
 #include "testdatahome.h"
-#include "testservices.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -37,7 +37,6 @@ private:
     }
 
     std::unique_ptr<TestDataHome> m_home;
-    std::unique_ptr<TestServices> m_services;
     std::unique_ptr<IPCamera> m_camera;
     std::unique_ptr<QWidget> m_area;
     AbsoluteLayout *m_layout = nullptr;
@@ -51,7 +50,7 @@ const QString CameraId = QStringLiteral("192.168.1.20");
 void tst_PictureInPicture::init()
 {
     m_home = std::make_unique<TestDataHome>();
-    m_services = std::make_unique<TestServices>();
+    clearAppSettings();
     m_camera = std::make_unique<IPCamera>(CameraId, QStringLiteral("Cam"), CameraId);
     m_area = std::make_unique<QWidget>();
     m_area->resize(640, 360);
@@ -70,7 +69,6 @@ void tst_PictureInPicture::cleanup()
 {
     m_area.reset();
     m_camera.reset();
-    m_services.reset();
     m_home.reset();
 }
 
@@ -104,7 +102,7 @@ void tst_PictureInPicture::dragStoresTheOffsetAtOnce()
     QFETCH(QPoint, to);
     QFETCH(QPoint, stored);
 
-    AppSettings *store = m_services->settings();
+    AppSettings *store = appServices()->settings();
     store->setPictureInPicturePos(CameraId, QPoint(11, 11));
     QWidget *handle = byTitle ? static_cast<QWidget *>(m_frame->findChild<QLabel *>(QStringLiteral("label")))
                               : m_frame->videoFrame();
@@ -126,8 +124,8 @@ void tst_PictureInPicture::dragWithoutCameraStoresNothing()
     m_frame->setCamera(nullptr);
     drag(m_frame->videoFrame(), QPoint(8, 8), QPoint(100, 100));
     QCOMPARE(m_frame->pos(), QPoint(100, 100));
-    m_services->settings()->sync();
-    QSettings file(m_services->settings()->fileName(), QSettings::IniFormat);
+    appServices()->settings()->sync();
+    QSettings file(appServices()->settings()->fileName(), QSettings::IniFormat);
     QVERIFY(file.allKeys().filter(QStringLiteral("pictureinpicture")).isEmpty());
 }
 
@@ -139,5 +137,8 @@ void tst_PictureInPicture::resizingKeepsTheOffset()
     QTRY_COMPARE(m_frame->pos(), QPoint(450 + 40, 300 + 20));
 }
 
-QTEST_MAIN(tst_PictureInPicture)
+int main(int argc, char *argv[])
+{
+    return runInTavimorexApp<tst_PictureInPicture>(argc, argv);
+}
 #include "tst_pictureinpicture.moc"

@@ -3,10 +3,10 @@
 #include "datapaths.h"
 #include "ipcamera.h"
 #include "pictureinpicture.h"
+#include "previewtestapp.h"
 #include "previewwin.h"
 #include "ptzsimprocess.h"
 #include "testdatahome.h"
-#include "testservices.h"
 #include "usbcamera.h"
 
 #include <lensgrip/devicebackend.h>
@@ -95,7 +95,7 @@ private:
     bool startAndWaitForPicture();
     QStringList openMessages() const;
     void closeMessages();
-    AppSettings *store() const { return m_services->settings(); }
+    AppSettings *store() const { return appServices()->settings(); }
     int rtsp(const QString &address, const QString &request) const;
     // RTSP connections open now, by the log since the test began.
     int rtspConnections(const QString &address) const;
@@ -105,7 +105,6 @@ private:
 
     PtzSimProcess m_sim;
     std::unique_ptr<TestDataHome> m_home;
-    std::unique_ptr<TestServices> m_services;
     std::unique_ptr<IPCamera> m_camera;
     std::unique_ptr<QWidget> m_host;
     std::unique_ptr<PreviewWin> m_preview;
@@ -138,7 +137,7 @@ void tst_PreviewWin::cleanupTestCase()
 void tst_PreviewWin::init()
 {
     m_home = std::make_unique<TestDataHome>();
-    m_services = std::make_unique<TestServices>();
+    clearAppSettings();
     m_camera = std::make_unique<IPCamera>(Camera, QStringLiteral("Stage"), Camera);
     QSignalSpy connected(m_camera.get(), &CameraWrapper::clientConnected);
     m_camera->connectCamera();
@@ -160,7 +159,6 @@ void tst_PreviewWin::cleanup()
     // Every player has let go of the camera's streams before the next test counts them.
     QTRY_COMPARE_WITH_TIMEOUT(rtspConnections(Camera), 0, 10000);
     m_camera.reset();
-    m_services.reset();
     m_home.reset();
     lensgrip::setDeviceBackend(nullptr);
 }
@@ -852,5 +850,8 @@ void tst_PreviewWin::screenshotsOfTheOverlay()
     saveScreenshot(QStringLiteral("preview-live-pip"));
 }
 
-QTEST_MAIN(tst_PreviewWin)
+int main(int argc, char *argv[])
+{
+    return runInTavimorexApp<tst_PreviewWin>(argc, argv);
+}
 #include "tst_previewwin.moc"
