@@ -352,22 +352,12 @@ void tst_CameraApi::saveSettingsRebuildsTheList()
 int main(int argc, char **argv)
 {
     TestDataHome home;
-    {
-        QDir().mkpath(home.path() + "/tavimorex/tavimorex-controller");
-        QSettings file(home.path() + "/tavimorex/tavimorex-controller/settings.ini", QSettings::IniFormat);
-        file.setValue("startuponlaunch", true);
-        file.setValue("servernic", Server);
-        file.setValue("serverportnum", Port);
-        file.beginWriteArray("cameraslist");
-        for (int i = 0; i < Cameras.size(); ++i) {
-            file.setArrayIndex(i);
-            file.setValue("cameratype", 0);
-            file.setValue("cameraid", Cameras.at(i));
-            file.setValue("cameraname", i == 0 ? QString("Stage Left") : QString("Camera%1").arg(i + 1));
-            file.setValue("devicename", "0.0.0.0");
-        }
-        file.endArray();
-    }
+    QList<QPair<QString, QString>> cameras;
+    for (int i = 0; i < Cameras.size(); ++i)
+        cameras.append({Cameras.at(i), i == 0 ? QString("Stage Left") : QString("Camera%1").arg(i + 1)});
+    if (!TestDataHome::writeStartupSettings(
+            {{"startuponlaunch", true}, {"servernic", Server}, {"serverportnum", Port}}, cameras))
+        return 1;
     TavimorexApp app(argc, argv);
     tst_CameraApi test(&app);
     return QTest::qExec(&test, argc, argv);

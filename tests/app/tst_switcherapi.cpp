@@ -699,27 +699,20 @@ void tst_SwitcherApi::togglePlayListFollowsTheCache()
 int main(int argc, char **argv)
 {
     TestDataHome home;
-    QCoreApplication::setApplicationName(QStringLiteral("tavimorex"));
-    {
-        // settings.ini as the operator left it: both links enabled, pointing at the fakes.
-        QDir().mkpath(TestDataHome::dataFolder());
-        QSettings file(TestDataHome::dataFolder() + QStringLiteral("/settings.ini"), QSettings::IniFormat);
-        file.setValue("startuponlaunch", true);
-        file.setValue("servernic", ServerAddress);
-        file.setValue("serverportnum", 0);
-        file.setValue("enableobsctrl", true);
-        file.setValue("obsip", SilentObsAddress);
-        file.setValue("obsport", ObsPort);
-        file.setValue("obspwd", ObsPassword);
-        file.setValue("enablevmixctrl", true);
-        file.setValue("vmixip", VMixAddress);
-        file.setValue("vmixport", VMixPort);
-        file.setValue("vmixid", VMixUser);
-        file.setValue("vmixpwd", VMixPassword);
-        file.sync();
-        if (file.status() != QSettings::NoError)
-            return 1;
-    }
+    // Both links enabled, pointing at the fakes.
+    if (!TestDataHome::writeStartupSettings({{"startuponlaunch", true},
+                                             {"servernic", ServerAddress},
+                                             {"serverportnum", 0},
+                                             {"enableobsctrl", true},
+                                             {"obsip", SilentObsAddress},
+                                             {"obsport", ObsPort},
+                                             {"obspwd", ObsPassword},
+                                             {"enablevmixctrl", true},
+                                             {"vmixip", VMixAddress},
+                                             {"vmixport", VMixPort},
+                                             {"vmixid", VMixUser},
+                                             {"vmixpwd", VMixPassword}}))
+        return 1;
     TavimorexApp app(argc, argv);
     Switchers switchers;
     if (!switchers.start()) {

@@ -175,23 +175,16 @@ void tst_SwitcherLinksDisabled::startAndStopLinks()
 int main(int argc, char **argv)
 {
     TestDataHome home;
-    QCoreApplication::setApplicationName(QStringLiteral("tavimorex"));
-    {
-        QDir().mkpath(TestDataHome::dataFolder());
-        QSettings file(TestDataHome::dataFolder() + QStringLiteral("/settings.ini"), QSettings::IniFormat);
-        file.setValue("startuponlaunch", true);
-        file.setValue("servernic", ServerAddress);
-        file.setValue("serverportnum", 0);
-        file.setValue("enableobsctrl", false);
-        file.setValue("obsip", ObsAddress);
-        file.setValue("obsport", ObsPort);
-        file.setValue("enablevmixctrl", false);
-        file.setValue("vmixip", VMixAddress);
-        file.setValue("vmixport", VMixPort);
-        file.sync();
-        if (file.status() != QSettings::NoError)
-            return 1;
-    }
+    if (!TestDataHome::writeStartupSettings({{"startuponlaunch", true},
+                                             {"servernic", ServerAddress},
+                                             {"serverportnum", 0},
+                                             {"enableobsctrl", false},
+                                             {"obsip", ObsAddress},
+                                             {"obsport", ObsPort},
+                                             {"enablevmixctrl", false},
+                                             {"vmixip", VMixAddress},
+                                             {"vmixport", VMixPort}}))
+        return 1;
     TavimorexApp app(argc, argv);
     // Listening before the event loop runs, so a link that wrongly started would reach them.
     Switchers switchers;
