@@ -20,6 +20,8 @@ packages=(
   gstreamer1.0-plugins-ugly
   # tests: virtual display, load generator, the browser for the web client's tests
   xvfb xauth wrk chromium
+  # fuzz targets: libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer
+  clang libclang-rt-14-dev llvm
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -77,6 +77,21 @@ QString configValue(const QString &line)
     value.remove(QLatin1Char('"'));
     return value;
 }
+
+// Ends a request as failed once its body reaches limit. The network stops reading a little past it (the
+// margin is more than one read of the network), so the bound holds however fast the peer sends. The
+// body is only read once the request has finished, so what is available is all that arrived.
+void limitBody(QNetworkReply *reply, qint64 limit)
+{
+    constexpr qint64 ReadMargin = 1024 * 1024;
+    reply->setReadBufferSize(limit + ReadMargin);
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, limit] {
+        if (reply->bytesAvailable() >= limit && reply->isRunning()) {
+            qCDebug(lcCamera) << "camera answer of" << limit << "bytes or more, given up:" << reply->url();
+            reply->abort();
+        }
+    });
+}
 } // namespace
 
 IPCamera::IPCamera(const QString &cameraId, const QString &cameraName, const QString &deviceName)
@@ -229,7 +244,7 @@ void IPCamera::onClientConnected()
     QNetworkRequest request(
         cameraUrl(m_cameraId, QStringLiteral("/cgi-bin/param.cgi"), QStringLiteral("get_device_conf")));
     request.setTransferTimeout(HttpTimeout);
-    m_nameManager->get(request);
+    limitBody(m_nameManager->get(request), MaxDeviceConfigBytes);
 
     Q_EMIT clientConnected();
 }
@@ -906,6 +921,7 @@ void IPCamera::downloadSnapshot(int presetNum)
     QNetworkRequest request(cameraUrl(m_cameraId, QStringLiteral("/snapshot.jpg")));
     request.setTransferTimeout(HttpTimeout);
     QNetworkReply *reply = m_pictureManager->get(request);
+    limitBody(reply, MaxSnapshotBytes);
     m_pictureRequests.insert(reply, presetNum);
 }
 

@@ -32,6 +32,11 @@ public:
     static constexpr int UnresponsiveAfter = 3;
     // An HTTP request to the camera that takes longer than this fails.
     static constexpr int HttpTimeout = 10000;
+    // HTTP answers of this size or larger fail as well: a preset picture is a JPEG of a few megabytes at
+    // most, the device configuration a few lines. A body that never ends (a stream at the picture's
+    // address) keeps the transfer alive past any timeout and would otherwise fill the memory.
+    static constexpr qint64 MaxSnapshotBytes = 32 * 1024 * 1024;
+    static constexpr qint64 MaxDeviceConfigBytes = 64 * 1024;
 
     IPCamera(const QString &cameraId, const QString &cameraName, const QString &deviceName);
     ~IPCamera() override;

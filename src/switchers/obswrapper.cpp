@@ -12,6 +12,10 @@
 
 #include <cmath>
 
+namespace {
+constexpr int AuthenticationFailedCloseCode = 4009;
+} // namespace
+
 ObsWrapper::ObsWrapper(const QString &ip, int port, const QString &password, QObject *parent)
     : QObject(parent)
     , m_timer(new QTimer(this))
@@ -199,7 +203,9 @@ void ObsWrapper::disconnectedFromOBS()
 {
     resetProtocol();
     qCDebug(lcSwitchers) << "Disconnected From OBS";
-    if (m_socket->closeCode() == 4009)
+    // 4009 (authentication failed) is obs-websocket's own code, outside Qt's enumeration: compared as a
+    // number, which a compiler may not assume the enumeration never holds.
+    if (int(m_socket->closeCode()) == AuthenticationFailedCloseCode)
         qCWarning(lcSwitchers) << "OBS refused the password";
     else if (m_socket->closeCode() != QWebSocketProtocol::CloseCodeNormal)
         qCDebug(lcSwitchers) << "close code" << int(m_socket->closeCode()) << m_socket->closeReason();

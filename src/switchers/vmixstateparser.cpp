@@ -1,50 +1,96 @@
 #include "vmixstateparser.h"
 
-#include <QDomDocument>
-#include <QDomElement>
-#include <QDomNodeList>
+#include <QXmlStreamReader>
+
+#include <array>
 
 namespace {
 const QString TrueText = QStringLiteral("True");
+const QString InputTag = QStringLiteral("input");
+const QString MasterTag = QStringLiteral("master");
 
-// The text of the last element of that name below the root; empty when there is none.
-QString lastText(const QDomElement &root, const QString &name)
+// The flags read from the text of the last element of their name below the root.
+enum Flag { Streaming, Recording, PlayList, FlagCount };
+const std::array<QString, FlagCount> FlagTags
+    = {QStringLiteral("streaming"), QStringLiteral("recording"), QStringLiteral("playList")};
+
+// The text of the last started element of one flag's name: every text and CDATA below it, as an element's
+// text is read from a document tree.
+struct FlagText
 {
-    const QDomNodeList nodes = root.elementsByTagName(name);
-    return nodes.isEmpty() ? QString() : nodes.item(nodes.size() - 1).toElement().text();
-}
+    QString text;
+    // Depth of that element while it is open, 0 once closed (or never seen).
+    int openAt = 0;
+};
 } // namespace
 
+// One pass over the token stream, without building a tree: a document tree costs time that grows with the
+// square of the nesting depth, and a body that is not vMix's (or is vMix's own, damaged) may nest deeply.
 std::optional<VMixState> VMixStateParser::parse(const QByteArray &body)
 {
-    QDomDocument document;
-    if (!document.setContent(body))
-        return std::nullopt;
-    const QDomElement root = document.firstChildElement();
+    QXmlStreamReader reader(body);
+    // Element names are matched as written, prefixes included, as vMix writes none.
+    reader.setNamespaceProcessing(false);
 
     VMixState state;
-    // Inputs are taken wherever they sit below the root, in document order.
-    const QDomNodeList inputs = root.elementsByTagName(QStringLiteral("input"));
-    for (int i = 0; i < inputs.size(); ++i) {
-        const QDomElement element = inputs.item(i).toElement();
-        VMixInput input;
-        input.title = element.attribute(QStringLiteral("title"));
-        input.key = element.attribute(QStringLiteral("key"));
-        input.volume = element.attribute(QStringLiteral("volume"));
-        input.muted = element.attribute(QStringLiteral("muted")) == TrueText;
-        state.inputs.append(input);
+    std::array<FlagText, FlagCount> flags;
+    int depth = 0;
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            ++depth;
+            // Only elements below the root count.
+            if (depth == 1)
+                break;
+            const QStringView name = reader.qualifiedName();
+            const QXmlStreamAttributes attributes = reader.attributes();
+            if (name == InputTag) {
+                VMixInput input;
+                input.title = attributes.value(QLatin1String("title")).toString();
+                input.key = attributes.value(QLatin1String("key")).toString();
+                input.volume = attributes.value(QLatin1String("volume")).toString();
+                input.muted = attributes.value(QLatin1String("muted")) == TrueText;
+                state.inputs.append(input);
+            } else if (name == MasterTag) {
+                // The last master wins.
+                state.hasMaster = true;
+                state.masterVolume = attributes.value(QLatin1String("volume")).toDouble();
+                state.masterMuted = attributes.value(QLatin1String("muted")) == TrueText;
+            } else {
+                for (int flag = 0; flag < FlagCount; ++flag) {
+                    if (name == FlagTags[flag]) {
+                        flags[flag].text.clear();
+                        flags[flag].openAt = depth;
+                    }
+                }
+            }
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            for (FlagText &flag : flags) {
+                if (flag.openAt == depth)
+                    flag.openAt = 0;
+            }
+            --depth;
+            break;
+        case QXmlStreamReader::Characters:
+            // Text that is only white space between elements is not part of an element's text.
+            if (reader.isWhitespace() && !reader.isCDATA())
+                break;
+            for (FlagText &flag : flags) {
+                if (flag.openAt > 0)
+                    flag.text += reader.text();
+            }
+            break;
+        default:
+            break;
+        }
     }
+    if (reader.hasError())
+        return std::nullopt;
 
-    state.streaming = lastText(root, QStringLiteral("streaming")) == TrueText;
-    state.recording = lastText(root, QStringLiteral("recording")) == TrueText;
-    state.playListOn = lastText(root, QStringLiteral("playList")) == TrueText;
-
-    const QDomNodeList masters = root.elementsByTagName(QStringLiteral("master"));
-    for (int i = 0; i < masters.size(); ++i) {
-        const QDomElement master = masters.item(i).toElement();
-        state.hasMaster = true;
-        state.masterVolume = master.attribute(QStringLiteral("volume")).toDouble();
-        state.masterMuted = master.attribute(QStringLiteral("muted")) == TrueText;
-    }
+    state.streaming = flags[Streaming].text == TrueText;
+    state.recording = flags[Recording].text == TrueText;
+    state.playListOn = flags[PlayList].text == TrueText;
     return state;
 }

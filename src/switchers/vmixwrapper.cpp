@@ -165,6 +165,17 @@ void VMixWrapper::sendRequest(QNetworkAccessManager *manager, const QUrl &url)
     QNetworkRequest request(url);
     request.setTransferTimeout(m_requestTimeout);
     QNetworkReply *reply = manager->get(request);
+    const qint64 limit = manager == m_statusManager ? MaxStateBytes : MaxCommandReplyBytes;
+    // The network stops reading a little past the bound (the margin is more than one read of the
+    // network), so it holds however fast the peer sends; reaching it ends the request as failed.
+    constexpr qint64 ReadMargin = 1024 * 1024;
+    reply->setReadBufferSize(limit + ReadMargin);
+    connect(reply, &QNetworkReply::readyRead, reply, [reply, limit] {
+        if (reply->bytesAvailable() >= limit && reply->isRunning()) {
+            qCDebug(lcSwitchers) << "vMix answer of" << limit << "bytes or more, given up";
+            reply->abort();
+        }
+    });
     if (manager == m_statusManager)
         m_stateReply = reply;
 }

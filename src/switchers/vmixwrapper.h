@@ -24,6 +24,11 @@ public:
     static constexpr int PollIntervalMs = 500;
     // Every request gives up after this long, so a hanging vMix cannot hold requests open.
     static constexpr int DefaultRequestTimeoutMs = 2000;
+    // Answers of this size or larger are given up: vMix writes a few kilobytes per input in its state
+    // document and one line in answer to a command. Without a bound, a peer answering with a body that
+    // never ends would fill the memory (a transfer that keeps going never times out).
+    static constexpr qint64 MaxStateBytes = 16 * 1024 * 1024;
+    static constexpr qint64 MaxCommandReplyBytes = 64 * 1024;
 
     VMixWrapper(const QString &ip,
                 int port,

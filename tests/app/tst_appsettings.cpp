@@ -4,6 +4,7 @@
 #include "usbcamera.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTest>
@@ -28,6 +29,9 @@ private Q_SLOTS:
     void colourKeysAreSwappedOnDisk();
     void cameraList();
     void limitOutsideTableIsNotRead();
+    void damagedCameraListIsBounded();
+    void serializedValuesAreDropped_data();
+    void serializedValuesAreDropped();
 
 private:
     static QSettings readBack(const AppSettings &settings)
@@ -51,54 +55,106 @@ void tst_AppSettings::defaults_data()
     QTest::addColumn<Reader>("reader");
     QTest::addColumn<QVariant>("expected");
     const QString id = QStringLiteral("192.168.1.20");
-    auto row = [](const char *name, Reader r, const QVariant &v) { QTest::newRow(name) << r << v; };
-    row("servernic", [](const AppSettings &s) { return s.serverNic(); }, QString("0.0.0.0"));
-    row("serverportnum", [](const AppSettings &s) { return s.serverPortNum(); }, 8080);
-    row("startuponlaunch", [](const AppSettings &s) { return s.startupOnLaunch(); }, false);
-    row("usedarktheme", [](const AppSettings &s) { return s.useDarkTheme(); }, true);
-    row("obsip", [](const AppSettings &s) { return s.obsIp(); }, QString("0.0.0.0"));
-    row("obsport", [](const AppSettings &s) { return s.obsPort(); }, 4444);
-    row("obspwd", [](const AppSettings &s) { return s.obsPwd(); }, QString());
-    row("enableobsctrl", [](const AppSettings &s) { return s.enableObsCtrl(); }, false);
-    row("vmixip", [](const AppSettings &s) { return s.vmixIp(); }, QString("0.0.0.0"));
-    row("vmixport", [](const AppSettings &s) { return s.vmixPort(); }, 8088);
-    row("vmixid", [](const AppSettings &s) { return s.vmixId(); }, QString("admin"));
-    row("vmixpwd", [](const AppSettings &s) { return s.vmixPwd(); }, QString());
-    row("enablevmixctrl", [](const AppSettings &s) { return s.enableVmixCtrl(); }, false);
-    row("is hotkey available", [](const AppSettings &s) { return s.isHotkeyAvailable(); }, false);
-    row("is joystick available", [](const AppSettings &s) { return s.isJoystickAvailable(); }, false);
-    row("selected_joystick", [](const AppSettings &s) { return s.selectedJoystick(); }, 0);
-    row("snapshotpath", [](const AppSettings &s) { return s.snapshotPath(); }, QString());
-    row("pan_speed", [id](const AppSettings &s) { return s.panSpeed(id); }, 7);
-    row("tilt_speed", [id](const AppSettings &s) { return s.tiltSpeed(id); }, 7);
-    row("zoom_speed", [id](const AppSettings &s) { return s.zoomSpeed(id); }, 5);
-    row("focus_speed", [id](const AppSettings &s) { return s.focusSpeed(id); }, 5);
-    row("pantilt_lock", [id](const AppSettings &s) { return s.panTiltLock(id); }, true);
-    row("cameralimit 0", [id](const AppSettings &s) { return s.cameraLimit(id, 0); }, 170);
-    row("cameralimit 1", [id](const AppSettings &s) { return s.cameraLimit(id, 1); }, 170);
-    row("cameralimit 2", [id](const AppSettings &s) { return s.cameraLimit(id, 2); }, 30);
-    row("cameralimit 3", [id](const AppSettings &s) { return s.cameraLimit(id, 3); }, 90);
-    row("snapshotback", [id](const AppSettings &s) { return s.snapshotBack(id); }, QString());
-    row("snapshotbacktype", [id](const AppSettings &s) { return s.snapshotBackType(id); }, 0);
-    row("pictureinpicturepos", [id](const AppSettings &s) { return s.pictureInPicturePos(id); }, QPoint(0, 0));
-    row("pictureinpicturevisibility", [id](const AppSettings &s) { return s.pictureInPictureVisibility(id); }, false);
-    row("wrappervisibility", [id](const AppSettings &s) { return s.wrapperVisibility(id); }, false);
-    row("mem4", [id](const AppSettings &s) { return s.presetName(id, 4); }, QString("4"));
-    row("aemode", [id](const AppSettings &s) { return s.presetAeMode(id, 3); }, 0);
-    row("shutterspeed", [id](const AppSettings &s) { return s.presetShutterSpeed(id, 3); }, 0);
-    row("iris", [id](const AppSettings &s) { return s.presetIris(id, 3); }, 0);
-    row("brightness", [id](const AppSettings &s) { return s.presetBrightness(id, 3); }, 0);
-    row("luminance", [id](const AppSettings &s) { return s.presetLuminance(id, 3); }, 7);
-    row("contrast", [id](const AppSettings &s) { return s.presetContrast(id, 3); }, 7);
-    row("hue", [id](const AppSettings &s) { return s.presetHue(id, 3); }, 7);
-    row("wbmode", [id](const AppSettings &s) { return s.presetWbMode(id, 3); }, 0);
-    row("snapshotbox", [id](const AppSettings &s) { return s.snapshotBox(id, 2); }, QString());
-    row("snapshotboxtype", [id](const AppSettings &s) { return s.snapshotBoxType(id, 2); }, 0);
-    row("snapshotboxcolor", [id](const AppSettings &s) { return s.snapshotBoxColor(id, 2); }, QColor(0, 0, 0, 255));
-    row("boxvisibility", [id](const AppSettings &s) { return s.boxVisibility(id, 2); }, true);
-    row("centertype", [id](const AppSettings &s) { return s.centerType(id, 2); }, 0);
-    row("custompresetpos", [id](const AppSettings &s) { return s.customPresetPos(id, 2); }, QPoint(0, 0));
-    row("custompresettitle", [id](const AppSettings &s) { return s.customPresetTitle(id, 2); },
+    auto row = [](const char *name, Reader r, const QVariant &v) {
+        QTest::newRow(name) << r << v;
+    };
+    row(
+        "servernic", [](const AppSettings &s) { return s.serverNic(); }, QString("0.0.0.0"));
+    row(
+        "serverportnum", [](const AppSettings &s) { return s.serverPortNum(); }, 8080);
+    row(
+        "startuponlaunch", [](const AppSettings &s) { return s.startupOnLaunch(); }, false);
+    row(
+        "usedarktheme", [](const AppSettings &s) { return s.useDarkTheme(); }, true);
+    row(
+        "obsip", [](const AppSettings &s) { return s.obsIp(); }, QString("0.0.0.0"));
+    row(
+        "obsport", [](const AppSettings &s) { return s.obsPort(); }, 4444);
+    row(
+        "obspwd", [](const AppSettings &s) { return s.obsPwd(); }, QString());
+    row(
+        "enableobsctrl", [](const AppSettings &s) { return s.enableObsCtrl(); }, false);
+    row(
+        "vmixip", [](const AppSettings &s) { return s.vmixIp(); }, QString("0.0.0.0"));
+    row(
+        "vmixport", [](const AppSettings &s) { return s.vmixPort(); }, 8088);
+    row(
+        "vmixid", [](const AppSettings &s) { return s.vmixId(); }, QString("admin"));
+    row(
+        "vmixpwd", [](const AppSettings &s) { return s.vmixPwd(); }, QString());
+    row(
+        "enablevmixctrl", [](const AppSettings &s) { return s.enableVmixCtrl(); }, false);
+    row(
+        "is hotkey available", [](const AppSettings &s) { return s.isHotkeyAvailable(); }, false);
+    row(
+        "is joystick available", [](const AppSettings &s) { return s.isJoystickAvailable(); }, false);
+    row(
+        "selected_joystick", [](const AppSettings &s) { return s.selectedJoystick(); }, 0);
+    row(
+        "snapshotpath", [](const AppSettings &s) { return s.snapshotPath(); }, QString());
+    row(
+        "pan_speed", [id](const AppSettings &s) { return s.panSpeed(id); }, 7);
+    row(
+        "tilt_speed", [id](const AppSettings &s) { return s.tiltSpeed(id); }, 7);
+    row(
+        "zoom_speed", [id](const AppSettings &s) { return s.zoomSpeed(id); }, 5);
+    row(
+        "focus_speed", [id](const AppSettings &s) { return s.focusSpeed(id); }, 5);
+    row(
+        "pantilt_lock", [id](const AppSettings &s) { return s.panTiltLock(id); }, true);
+    row(
+        "cameralimit 0", [id](const AppSettings &s) { return s.cameraLimit(id, 0); }, 170);
+    row(
+        "cameralimit 1", [id](const AppSettings &s) { return s.cameraLimit(id, 1); }, 170);
+    row(
+        "cameralimit 2", [id](const AppSettings &s) { return s.cameraLimit(id, 2); }, 30);
+    row(
+        "cameralimit 3", [id](const AppSettings &s) { return s.cameraLimit(id, 3); }, 90);
+    row(
+        "snapshotback", [id](const AppSettings &s) { return s.snapshotBack(id); }, QString());
+    row(
+        "snapshotbacktype", [id](const AppSettings &s) { return s.snapshotBackType(id); }, 0);
+    row(
+        "pictureinpicturepos", [id](const AppSettings &s) { return s.pictureInPicturePos(id); },
+        QPoint(0, 0));
+    row(
+        "pictureinpicturevisibility", [id](const AppSettings &s) { return s.pictureInPictureVisibility(id); },
+        false);
+    row(
+        "wrappervisibility", [id](const AppSettings &s) { return s.wrapperVisibility(id); }, false);
+    row(
+        "mem4", [id](const AppSettings &s) { return s.presetName(id, 4); }, QString("4"));
+    row(
+        "aemode", [id](const AppSettings &s) { return s.presetAeMode(id, 3); }, 0);
+    row(
+        "shutterspeed", [id](const AppSettings &s) { return s.presetShutterSpeed(id, 3); }, 0);
+    row(
+        "iris", [id](const AppSettings &s) { return s.presetIris(id, 3); }, 0);
+    row(
+        "brightness", [id](const AppSettings &s) { return s.presetBrightness(id, 3); }, 0);
+    row(
+        "luminance", [id](const AppSettings &s) { return s.presetLuminance(id, 3); }, 7);
+    row(
+        "contrast", [id](const AppSettings &s) { return s.presetContrast(id, 3); }, 7);
+    row(
+        "hue", [id](const AppSettings &s) { return s.presetHue(id, 3); }, 7);
+    row(
+        "wbmode", [id](const AppSettings &s) { return s.presetWbMode(id, 3); }, 0);
+    row(
+        "snapshotbox", [id](const AppSettings &s) { return s.snapshotBox(id, 2); }, QString());
+    row(
+        "snapshotboxtype", [id](const AppSettings &s) { return s.snapshotBoxType(id, 2); }, 0);
+    row(
+        "snapshotboxcolor", [id](const AppSettings &s) { return s.snapshotBoxColor(id, 2); },
+        QColor(0, 0, 0, 255));
+    row(
+        "boxvisibility", [id](const AppSettings &s) { return s.boxVisibility(id, 2); }, true);
+    row(
+        "centertype", [id](const AppSettings &s) { return s.centerType(id, 2); }, 0);
+    row(
+        "custompresetpos", [id](const AppSettings &s) { return s.customPresetPos(id, 2); }, QPoint(0, 0));
+    row(
+        "custompresettitle", [id](const AppSettings &s) { return s.customPresetTitle(id, 2); },
         QString("Custom Preset2"));
 }
 
@@ -120,30 +176,44 @@ void tst_AppSettings::roundTrips_data()
     QTest::addColumn<Reader>("reader");
     QTest::addColumn<QVariant>("expected");
     const QString id = QStringLiteral("cam-a");
-    auto row = [](const char *name, Writer w, Reader r, const QVariant &v) { QTest::newRow(name) << w << r << v; };
-    row("luminance of preset 5", [id](AppSettings &s) { s.setPresetLuminance(id, 5, 12); },
+    auto row = [](const char *name, Writer w, Reader r, const QVariant &v) {
+        QTest::newRow(name) << w << r << v;
+    };
+    row(
+        "luminance of preset 5", [id](AppSettings &s) { s.setPresetLuminance(id, 5, 12); },
         [id](const AppSettings &s) { return s.presetLuminance(id, 5); }, 12);
-    row("luminance of preset 6 untouched", [id](AppSettings &s) { s.setPresetLuminance(id, 5, 12); },
+    row(
+        "luminance of preset 6 untouched", [id](AppSettings &s) { s.setPresetLuminance(id, 5, 12); },
         [id](const AppSettings &s) { return s.presetLuminance(id, 6); }, 7);
-    row("other camera untouched", [id](AppSettings &s) { s.setPanSpeed(id, 20); },
+    row(
+        "other camera untouched", [id](AppSettings &s) { s.setPanSpeed(id, 20); },
         [](const AppSettings &s) { return s.panSpeed("cam-b"); }, 7);
-    row("pan speed", [id](AppSettings &s) { s.setPanSpeed(id, 20); },
+    row(
+        "pan speed", [id](AppSettings &s) { s.setPanSpeed(id, 20); },
         [id](const AppSettings &s) { return s.panSpeed(id); }, 20);
-    row("pantilt lock", [id](AppSettings &s) { s.setPanTiltLock(id, false); },
+    row(
+        "pantilt lock", [id](AppSettings &s) { s.setPanTiltLock(id, false); },
         [id](const AppSettings &s) { return s.panTiltLock(id); }, false);
-    row("limit", [id](AppSettings &s) { s.setCameraLimit(id, 2, 12); },
+    row(
+        "limit", [id](AppSettings &s) { s.setCameraLimit(id, 2, 12); },
         [id](const AppSettings &s) { return s.cameraLimit(id, 2); }, 12);
-    row("preset name", [id](AppSettings &s) { s.setPresetName(id, 3, "Pulpit"); },
+    row(
+        "preset name", [id](AppSettings &s) { s.setPresetName(id, 3, "Pulpit"); },
         [id](const AppSettings &s) { return s.presetName(id, 3); }, QString("Pulpit"));
-    row("empty preset name", [id](AppSettings &s) { s.setPresetName(id, 3, QString()); },
+    row(
+        "empty preset name", [id](AppSettings &s) { s.setPresetName(id, 3, QString()); },
         [id](const AppSettings &s) { return s.presetName(id, 3); }, QString());
-    row("box colour", [id](AppSettings &s) { s.setSnapshotBoxColor(id, 4, QColor(10, 20, 30)); },
+    row(
+        "box colour", [id](AppSettings &s) { s.setSnapshotBoxColor(id, 4, QColor(10, 20, 30)); },
         [id](const AppSettings &s) { return s.snapshotBoxColor(id, 4); }, QColor(10, 20, 30, 255));
-    row("custom preset position", [id](AppSettings &s) { s.setCustomPresetPos(id, 9, QPoint(-40, 17)); },
+    row(
+        "custom preset position", [id](AppSettings &s) { s.setCustomPresetPos(id, 9, QPoint(-40, 17)); },
         [id](const AppSettings &s) { return s.customPresetPos(id, 9); }, QPoint(-40, 17));
-    row("server port", [](AppSettings &s) { s.setServerPortNum(9000); },
+    row(
+        "server port", [](AppSettings &s) { s.setServerPortNum(9000); },
         [](const AppSettings &s) { return s.serverPortNum(); }, 9000);
-    row("hotkeys", [](AppSettings &s) { s.setHotkeyAvailable(true); },
+    row(
+        "hotkeys", [](AppSettings &s) { s.setHotkeyAvailable(true); },
         [](const AppSettings &s) { return s.isHotkeyAvailable(); }, true);
 }
 
@@ -232,8 +302,8 @@ void tst_AppSettings::cameraList()
             if (i == 2)
                 owned.emplace_back(new USBCamera("PTZ Cam #1", "Side", "PTZ Cam"));
             else
-                owned.emplace_back(new IPCamera(QString("10.0.0.%1").arg(i + 1), QString("Cam %1").arg(i + 1),
-                                                "0.0.0.0"));
+                owned.emplace_back(
+                    new IPCamera(QString("10.0.0.%1").arg(i + 1), QString("Cam %1").arg(i + 1), "0.0.0.0"));
             eight.append(owned.back().get());
         }
         settings.writeCameraList(eight);
@@ -272,6 +342,79 @@ void tst_AppSettings::limitOutsideTableIsNotRead()
     AppSettings settings;
     QCOMPARE(settings.cameraLimit("cam", 7), 170);
     QCOMPARE(settings.cameraLimit("cam", -1), 170);
+}
+
+namespace {
+void writeSettingsFile(const QByteArray &content)
+{
+    QDir().mkpath(TestDataHome::dataFolder());
+    QFile file(TestDataHome::dataFolder() + "/settings.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+} // namespace
+
+void tst_AppSettings::damagedCameraListIsBounded()
+{
+    // A size that claims billions of elements once made start-up build a camera object for each.
+    TestDataHome home;
+    writeSettingsFile("[cameraslist]\n1\\cameraid=10.0.0.1\n9\\cameraid=10.0.0.9\nsize=2147483647\n");
+    AppSettings settings;
+    QList<CameraWrapper *> read;
+    settings.readCameraList(read);
+    QCOMPARE(read.size(), AppSettings::MaxStoredCameras);
+    QCOMPARE(read.at(0)->cameraId(), QString("10.0.0.1"));
+    QCOMPARE(read.at(7)->cameraId(), QString("0.0.0.0"));
+    QCOMPARE(read.at(7)->cameraName(), QString("Camera8"));
+    // Beyond the eight slots the stored list stays whole.
+    QCOMPARE(read.at(8)->cameraId(), QString("10.0.0.9"));
+    qDeleteAll(read);
+}
+
+void tst_AppSettings::serializedValuesAreDropped_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    // A QVariant list nested 200000 deep: reading it ran the stream reader out of stack at start-up.
+    const QByteArray nested = "@Variant(" + QByteArray("\\0\\0\\0\t\\0\\0\\0\\x1").repeated(200000) + ")";
+    // A list that claims 0x7f000000 elements.
+    const QByteArray huge = "@Variant(\\0\\0\\0\t\\x7f\\0\\0\\0\\aunknown)";
+    QTest::newRow("nested lists") << "1\\cameraid=" + nested;
+    QTest::newRow("huge list") << "1\\cameraid=" + huge;
+    QTest::newRow("quoted") << "1\\cameraid=\"" + huge + "\"";
+    QTest::newRow("hex escape for @") << "1\\cameraid=\\x40" + huge.mid(1);
+    QTest::newRow("octal escape for @") << "1\\cameraid=\\100" + huge.mid(1);
+    QTest::newRow("list element") << "1\\cameraid=a, " + huge;
+    QTest::newRow("date time") << QByteArray("1\\cameraid=@DateTime(\\0\\0\\0\\x10\\xff\\xff\\xff\\xff)");
+}
+
+void tst_AppSettings::serializedValuesAreDropped()
+{
+    QFETCH(QByteArray, line);
+    TestDataHome home;
+    const QByteArray original = "[General]\nservernic=192.168.1.5\nvmixid=op\n\n[cameraslist]\n" + line
+                                + "\n1\\cameraname=Stage\n2\\cameraid=10.0.0.2\nsize=2\n";
+    writeSettingsFile(original);
+
+    AppSettings settings;
+    QCOMPARE(settings.serverNic(), QString("192.168.1.5"));
+    QCOMPARE(settings.vmixId(), QString("op"));
+    QList<CameraWrapper *> read;
+    settings.readCameraList(read);
+    QCOMPARE(read.size(), 2);
+    // The unreadable value reads as its default, its neighbours as they were.
+    QCOMPARE(read.at(0)->cameraId(), QString("0.0.0.0"));
+    QCOMPARE(read.at(0)->cameraName(), QString("Stage"));
+    QCOMPARE(read.at(1)->cameraId(), QString("10.0.0.2"));
+    qDeleteAll(read);
+
+    QFile kept(settings.fileName() + ".unreadable");
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), original);
+    QFile cleaned(settings.fileName());
+    QVERIFY(cleaned.open(QIODevice::ReadOnly));
+    const QByteArray now = cleaned.readAll();
+    QVERIFY(!now.contains(line));
+    QVERIFY(now.contains("servernic=192.168.1.5"));
 }
 
 QTEST_GUILESS_MAIN(tst_AppSettings)

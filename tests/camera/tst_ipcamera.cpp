@@ -4,7 +4,9 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QHostAddress>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -32,6 +34,7 @@ const QString AnswerAddress = QStringLiteral("127.0.1.5");
 const QString ConfigAddress = QStringLiteral("127.0.1.6");
 const QString DirectWriteAddress = QStringLiteral("127.0.1.7");
 const QString ConfigErrorAddress = QStringLiteral("127.0.1.8");
+const QString EndlessAddress = QStringLiteral("127.0.14.53");
 
 const QByteArray ZoomInquiry = bytes("81 09 04 47 FF");
 const QByteArray FocusInquiry = bytes("81 09 04 48 FF");
@@ -104,6 +107,11 @@ public:
         m_httpReplies.insert(target, {status, body});
     }
 
+    // Requests for this target get a body that never ends, written as fast as the client reads.
+    void setEndlessHttpReply(const QString &target) { m_endless.insert(target); }
+    // Endless answers the client has closed.
+    int endlessClosed() const { return m_endlessClosed; }
+
 private:
     void serveHttp(QTcpSocket *socket)
     {
@@ -115,6 +123,16 @@ private:
             const QList<QByteArray> requestLine = request->left(request->indexOf("\r\n")).split(' ');
             const QString target
                 = requestLine.size() > 1 ? QString::fromLatin1(requestLine.at(1)) : QString();
+            if (m_endless.contains(target)) {
+                static const QByteArray chunk(256 * 1024, '\xff');
+                connect(socket, &QTcpSocket::disconnected, this, [this] { ++m_endlessClosed; });
+                connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+                    if (socket->bytesToWrite() < chunk.size())
+                        socket->write(chunk);
+                });
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\n\r\n" + chunk);
+                return;
+            }
             const auto reply = m_httpReplies.value(target, {404, QByteArray("not here")});
             const QByteArray reason = reply.first == 200 ? "OK" : reply.first == 404 ? "Not Found" : "Error";
             socket->write("HTTP/1.1 " + QByteArray::number(reply.first) + ' ' + reason
@@ -131,6 +149,8 @@ private:
     QByteArray m_received;
     QList<QByteArray> m_rejected;
     QHash<QString, QPair<int, QByteArray>> m_httpReplies;
+    QSet<QString> m_endless;
+    int m_endlessClosed = 0;
 };
 
 // Connects the camera to the fake and waits until both ends see the link.
@@ -222,6 +242,8 @@ private Q_SLOTS:
     void deviceConfiguration_data();
     void deviceConfiguration();
     void deviceConfigurationError();
+    void endlessHttpAnswerIsGivenUp_data();
+    void endlessHttpAnswerIsGivenUp();
     void snapshotFilePathLayout();
     void unsafeCameraIdGetsNoPicture_data();
     void unsafeCameraIdGetsNoPicture();
@@ -585,6 +607,38 @@ void TestIPCamera::deviceConfigurationError()
     QCOMPARE(got.count(), 0);
     QCOMPARE(camera.deviceName(), QStringLiteral("Dev"));
     QCOMPARE(camera.serialNumber(), QStringLiteral("xx00000000"));
+}
+
+void TestIPCamera::endlessHttpAnswerIsGivenUp_data()
+{
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("preset picture") << true;
+    QTest::newRow("device configuration") << false;
+}
+
+void TestIPCamera::endlessHttpAnswerIsGivenUp()
+{
+    // A body that keeps coming never lets the transfer time out; it once grew the memory without bound.
+    QFETCH(bool, picture);
+    FakeCamera fake(EndlessAddress);
+    QVERIFY(fake.isListening());
+    fake.setEndlessHttpReply(picture ? QStringLiteral("/snapshot.jpg")
+                                     : QStringLiteral("/cgi-bin/param.cgi?get_device_conf"));
+    fake.setHttpReply(QStringLiteral("/cgi-bin/param.cgi?get_device_conf"), 200, "devname=\"Endless\"\n");
+    IPCamera camera(EndlessAddress, QStringLiteral("Cam"), QStringLiteral("Dev"));
+    QSignalSpy errors(&camera, &CameraWrapper::clientError);
+    QSignalSpy downloaded(&camera, &CameraWrapper::clientFinishDownload);
+    QSignalSpy named(&camera, &CameraWrapper::clientFinishGetName);
+    QVERIFY(connectTo(camera, fake));
+    if (picture) {
+        QVERIFY(named.wait(5000) || named.count() == 1);
+        camera.downloadSnapshot(2);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(fake.endlessClosed(), 1, 5000);
+    QCOMPARE(downloaded.count(), 0);
+    QVERIFY(!QFile::exists(snapshotFilePath(EndlessAddress, 2)));
+    QCOMPARE(named.count(), picture ? 1 : 0);
 }
 
 void TestIPCamera::snapshotFilePathLayout()

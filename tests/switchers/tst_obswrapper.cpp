@@ -354,6 +354,9 @@ void TestObsWrapper::wrongPassword()
     server->setPassword(QStringLiteral("right"));
     server->state().streaming = true;
     auto link = linkTo(*server, QStringLiteral("wrong"));
+    // 5.x closes with its own code, which the operator learns from the log.
+    if (version == 5)
+        QTest::ignoreMessage(QtWarningMsg, "OBS refused the password");
     link->openConnection();
 
     if (version == 4) {

@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <algorithm>
@@ -132,6 +133,8 @@ private Q_SLOTS:
     void commandEffectsShowAfterTheNextPoll();
     void pollingTimer();
     void noRequestPileUpWhileVMixHangs();
+    void endlessAnswerIsGivenUp_data();
+    void endlessAnswerIsGivenUp();
 };
 
 void TestVMixWrapper::initialState()
@@ -561,6 +564,70 @@ void TestVMixWrapper::noRequestPileUpWhileVMixHangs()
     link->toggleMasterAudio();
     QTRY_COMPARE_WITH_TIMEOUT(vmix->commands().size(), 1, WaitMs);
     QTRY_COMPARE_WITH_TIMEOUT(vmix->pendingCount(), 0, WaitMs);
+}
+
+namespace {
+// Answers every request with a body that never ends, writing on as fast as the client reads.
+class EndlessServer : public QTcpServer
+{
+public:
+    EndlessServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QTcpSocket::disconnected, this, [this] { ++closedByClient; });
+                connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+                    if (socket->bytesToWrite() < Chunk.size())
+                        socket->write(Chunk);
+                });
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n<vmix><inputs>");
+                socket->write(Chunk);
+            }
+        });
+    }
+    int connections = 0;
+    int closedByClient = 0;
+
+private:
+    inline static const QByteArray Chunk = QByteArray(256 * 1024, ' ');
+};
+} // namespace
+
+void TestVMixWrapper::endlessAnswerIsGivenUp_data()
+{
+    QTest::addColumn<bool>("state");
+    QTest::newRow("state document") << true;
+    QTest::newRow("command answer") << false;
+}
+
+void TestVMixWrapper::endlessAnswerIsGivenUp()
+{
+    // A body that keeps coming never lets the transfer time out; it once grew the memory by hundreds of
+    // megabytes a second until the program was killed.
+    QFETCH(bool, state);
+    EndlessServer server;
+    QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.14.51"))));
+    auto vmix = startVMix();
+    QVERIFY(vmix);
+    vmix->setStateBody(AllOnDocument);
+    VMixWrapper link(server.serverAddress().toString(), server.serverPort(), QString(), QString());
+    if (state) {
+        // What the last good document said stays.
+        link.resetConnection(vmix->address().toString(), vmix->port(), QString(), QString());
+        bool ok = false;
+        QVERIFY(pollOnce(link, &ok));
+        QVERIFY(ok);
+        const Cache before = Cache::of(link);
+        link.resetConnection(server.serverAddress().toString(), server.serverPort(), QString(), QString());
+        QVERIFY(pollOnce(link, &ok));
+        QVERIFY(!ok);
+        QCOMPARE(Cache::of(link), before);
+    } else {
+        link.toggleMasterAudio();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(server.connections, 1, WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(server.closedByClient, 1, WaitMs);
 }
 
 QTEST_GUILESS_MAIN(TestVMixWrapper)

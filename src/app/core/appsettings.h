@@ -18,6 +18,12 @@ class AppSettings : public QObject
     Q_OBJECT
 
 public:
+    // A stored camera list longer than the eight slots is kept whole, up to this many elements; a damaged
+    // file may claim any number.
+    static constexpr int MaxStoredCameras = 64;
+
+    // Values in settings.ini that only Qt's binary stream format can read (this program never writes
+    // them) are dropped from the file before it is read, the original kept as settings.ini.unreadable.
     explicit AppSettings(QObject *parent = nullptr);
     ~AppSettings() override;
 
