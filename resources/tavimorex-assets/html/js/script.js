@@ -173,8 +173,15 @@
     byId('camUsbDevice' + row).disabled = !isUsb;
   }
 
+  // Each save starts a new generation; a listing asked for before the save must not put the old names
+  // back when its reply arrives after it.
+  let cameraSettingsGeneration = 0;
+
   function requestCameraSettings() {
-    return quietly(api('/cam/settings').then(applyCameraSettings));
+    const generation = cameraSettingsGeneration;
+    return quietly(api('/cam/settings').then((data) => {
+      if (generation === cameraSettingsGeneration) applyCameraSettings(data);
+    }));
   }
 
   function saveCameraSettings() {
@@ -186,6 +193,7 @@
       list.push({ isUsb: isUsb, name: name, camId: camId });
       setCameraTooltip(row - 1, name);
     }
+    ++cameraSettingsGeneration;
     quietly(api('/cam/saveSettings', { camList: JSON.stringify(list) }));
     closeDialog(byId('cameraSettingsDialog'));
   }
