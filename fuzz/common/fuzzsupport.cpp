@@ -8,6 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace FuzzSupport {
 
@@ -18,6 +20,15 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
     // Fatal messages still end the run (Qt aborts after the handler returns).
     if (type == QtFatalMsg || type == QtCriticalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// The run's temporary folder, removed when the run ends normally (after a finding it stays, to look at).
+char s_home[4096] = {};
+
+void removeHome()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(s_home, ignored);
 }
 
 } // namespace
@@ -35,6 +46,10 @@ QString prepareEnvironment(const char *targetName)
     if (!::mkdtemp(pattern.data()))
         fail(QStringLiteral("cannot create a temporary folder below ") + QString::fromLocal8Bit(base));
     const QString home = QString::fromLocal8Bit(pattern);
+    if (size_t(pattern.size()) < sizeof(s_home)) {
+        std::snprintf(s_home, sizeof(s_home), "%s", pattern.constData());
+        std::atexit(removeHome);
+    }
     QDir().mkpath(home + QStringLiteral("/config"));
     qputenv("XDG_DATA_HOME", pattern);
     qputenv("XDG_CONFIG_HOME", pattern + "/config");

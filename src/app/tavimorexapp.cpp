@@ -5,6 +5,7 @@
 #include "httpserverwrapper.h"
 #include "ipcamera.h"
 #include "mainwindow.h"
+#include "memorytrimmer.h"
 #include "obswrapper.h"
 #include "unixsignalquitter.h"
 #include "usbcamera.h"
@@ -38,6 +39,7 @@ TavimorexApp::TavimorexApp(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationVersion(QStringLiteral("1.4.1"));
     setQuitOnLastWindowClosed(true);
     m_signalQuitter = new UnixSignalQuitter(this);
+    new MemoryTrimmer(this);
 
     m_settings = new AppSettings(nullptr);
     loadCameras();

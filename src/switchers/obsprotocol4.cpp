@@ -99,8 +99,8 @@ void ObsProtocol4::handleSourcesList(const QJsonObject &reply)
 void ObsProtocol4::handleVolume(const QJsonObject &reply)
 {
     const QString name = reply.value(QLatin1String("name")).toString();
-    m_state.volumes.insert(name, reply.value(QLatin1String("volume")).toDouble(0));
-    m_state.mutedStates.insert(name, reply.value(QLatin1String("muted")).toBool(false));
+    m_state.setVolume(name, reply.value(QLatin1String("volume")).toDouble(0));
+    m_state.setMuted(name, reply.value(QLatin1String("muted")).toBool(false));
 }
 
 void ObsProtocol4::handleStreamingStatus(const QJsonObject &reply)

@@ -147,7 +147,9 @@ void ObsProtocol5::handleResponse(const QJsonObject &data)
             // An input without audio refuses volume requests: it is no source for the audio mixer. Any
             // other refusal (the input just went away) only keeps it out of this poll's list.
             setAudioCapable(input, false);
-            if (code == InvalidResourceState)
+            // Only listed inputs are remembered: the next list forgets the others anyway, and a name
+            // that only came back in a request id must not stay for the life of the link.
+            if (code == InvalidResourceState && m_inputNames.contains(input))
                 m_inputsWithoutAudio.insert(input);
         } else if (type != Req::GetInputMute || code != InvalidResourceState) {
             qCDebug(lcSwitchers) << "OBS refused" << type << code
@@ -159,10 +161,10 @@ void ObsProtocol5::handleResponse(const QJsonObject &data)
     if (type == Req::GetInputList) {
         handleInputList(response);
     } else if (type == Req::GetInputVolume && !input.isEmpty()) {
-        m_state.volumes.insert(input, volumeDbOf(response));
+        m_state.setVolume(input, volumeDbOf(response));
         setAudioCapable(input, true);
     } else if ((type == Req::GetInputMute || type == Req::ToggleInputMute) && !input.isEmpty()) {
-        m_state.mutedStates.insert(input, response.value(QLatin1String("inputMuted")).toBool(false));
+        m_state.setMuted(input, response.value(QLatin1String("inputMuted")).toBool(false));
     } else if (type == Req::GetSceneTransitionList) {
         m_state.transitionNames.clear();
         const QJsonArray transitions = response.value(QLatin1String("transitions")).toArray();
@@ -209,7 +211,7 @@ void ObsProtocol5::forgetRemovedInputs(QSet<QString> &inputs) const
 void ObsProtocol5::setAudioCapable(const QString &inputName, bool audio)
 {
     const bool known = m_audioInputs.contains(inputName);
-    if (audio == known)
+    if (audio == known || (audio && !m_inputNames.contains(inputName)))
         return;
     if (audio)
         m_audioInputs.insert(inputName);
@@ -233,9 +235,9 @@ void ObsProtocol5::handleEvent(const QJsonObject &data)
     const QJsonObject event = data.value(QLatin1String("eventData")).toObject();
     const QString input = event.value(QLatin1String("inputName")).toString();
     if (type == Ev::InputMuteStateChanged && !input.isEmpty()) {
-        m_state.mutedStates.insert(input, event.value(QLatin1String("inputMuted")).toBool(false));
+        m_state.setMuted(input, event.value(QLatin1String("inputMuted")).toBool(false));
     } else if (type == Ev::InputVolumeChanged && !input.isEmpty()) {
-        m_state.volumes.insert(input, volumeDbOf(event));
+        m_state.setVolume(input, volumeDbOf(event));
     } else if (type == Ev::CurrentSceneTransitionChanged) {
         m_state.currentTransition = event.value(QLatin1String("transitionName")).toString();
     } else if (type == Ev::StreamStateChanged) {

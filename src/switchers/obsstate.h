@@ -8,12 +8,20 @@
 // cannot tell which one OBS speaks.
 struct ObsState
 {
+    // Values of sources that are not listed (any more, or yet) are kept, so that a source that comes back
+    // shows its last values at once; but no more than this many, or a peer that reports ever new names
+    // would grow the program's memory for as long as the link lasts.
+    static constexpr int MaxUnlistedSources = 256;
+
+    void setVolume(const QString &source, double volume);
+    void setMuted(const QString &source, bool muted);
+
     bool streaming = false;
     bool recording = false;
     // In OBS's order; only these names are reported.
     QStringList sourceNames;
     QStringList transitionNames;
-    // Replaced, never removed: a source that disappears keeps its last values here.
+    // Written through setVolume() and setMuted().
     QMap<QString, double> volumes;
     QMap<QString, bool> mutedStates;
     QString currentTransition;

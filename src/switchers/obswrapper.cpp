@@ -28,6 +28,8 @@ ObsWrapper::ObsWrapper(const QString &ip, int port, const QString &password, QOb
     m_timer->setInterval(PollIntervalMs);
     m_helloTimer->setSingleShot(true);
     m_helloTimer->setInterval(DefaultHelloTimeoutMs);
+    m_socket->setMaxAllowedIncomingMessageSize(quint64(MaxIncomingMessageBytes));
+    m_socket->setMaxAllowedIncomingFrameSize(quint64(MaxIncomingMessageBytes));
 
     connect(m_socket, &QWebSocket::connected, this, &ObsWrapper::connectedToOBS);
     connect(m_socket, &QWebSocket::disconnected, this, &ObsWrapper::disconnectedFromOBS);

@@ -28,6 +28,10 @@ class ObsWrapper : public QObject
 public:
     static constexpr int PollIntervalMs = 500;
     static constexpr int DefaultHelloTimeoutMs = 1500;
+    // A larger message from OBS closes the link (WebSocket close code 1009). The biggest answer the link
+    // asks for, a source list, is a few hundred kilobytes even for a large show; without a bound a peer
+    // could make the program hold a message of any size.
+    static constexpr qint64 MaxIncomingMessageBytes = 16 * 1024 * 1024;
 
     ObsWrapper(const QString &ip, int port, const QString &password, QObject *parent = nullptr);
     ~ObsWrapper() override;

@@ -1,5 +1,6 @@
 #include "fakeobs4server.h"
 #include "fakeobs5server.h"
+#include "obsstate.h"
 #include "obswrapper.h"
 
 #include <QJsonArray>
@@ -131,6 +132,17 @@ FakeObsState audioOnlyState()
     return state;
 }
 
+// A server of that version with audio sources only, and a link logged in to it that has polled once.
+bool linkAndPoll(int version, std::unique_ptr<FakeObsServer> &server, std::unique_ptr<ObsWrapper> &link)
+{
+    server = startServer(version);
+    if (!server)
+        return false;
+    server->setState(audioOnlyState());
+    link = linkTo(*server);
+    return connectLink(*link, *server, version) && pollSettled(*link, *server);
+}
+
 // Everything the web API can read from the link.
 QJsonObject snapshot(const ObsWrapper &link)
 {
@@ -139,6 +151,14 @@ QJsonObject snapshot(const ObsWrapper &link)
             {QStringLiteral("sources"), link.sourcesJson()},
             {QStringLiteral("transitions"), QJsonArray::fromStringList(link.transitions())},
             {QStringLiteral("current"), link.currentTransition()}};
+}
+
+// One row per dialect, for tests that only differ by it.
+void addVersionRows()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("4.x") << 4;
+    QTest::newRow("5.x") << 5;
 }
 
 QJsonObject requestData(const QJsonObject &message5)
@@ -164,6 +184,10 @@ private Q_SLOTS:
     void sameCachesFromBothVersions();
     void obs4ThreeSourcesThreeGetVolume();
     void obs4VolumeOfUnknownNameIsNotReported();
+    void unlistedValuesAreRememberedWithinABound_data();
+    void unlistedValuesAreRememberedWithinABound();
+    void oversizedMessageClosesTheLink_data();
+    void oversizedMessageClosesTheLink();
     void obs5ReportsOnlyAudioInputs();
     void messagesThatChangeNothing_data();
     void messagesThatChangeNothing();
@@ -341,9 +365,7 @@ void TestObsWrapper::authentication()
 
 void TestObsWrapper::wrongPassword_data()
 {
-    QTest::addColumn<int>("version");
-    QTest::newRow("4.x") << 4;
-    QTest::newRow("5.x") << 5;
+    addVersionRows();
 }
 
 void TestObsWrapper::wrongPassword()
@@ -423,12 +445,9 @@ void TestObsWrapper::sameCachesFromBothVersions()
 
 void TestObsWrapper::obs4ThreeSourcesThreeGetVolume()
 {
-    auto server = startServer(4);
-    QVERIFY(server);
-    server->setState(audioOnlyState());
-    auto link = linkTo(*server);
-    QVERIFY(connectLink(*link, *server, 4));
-    QVERIFY(pollSettled(*link, *server));
+    std::unique_ptr<FakeObsServer> server;
+    std::unique_ptr<ObsWrapper> link;
+    QVERIFY(linkAndPoll(4, server, link));
 
     const QList<QJsonObject> volumeRequests = server->requestsOfType(QStringLiteral("GetVolume"));
     QCOMPARE(volumeRequests.size(), 3);
@@ -444,12 +463,9 @@ void TestObsWrapper::obs4ThreeSourcesThreeGetVolume()
 
 void TestObsWrapper::obs4VolumeOfUnknownNameIsNotReported()
 {
-    auto server = startServer(4);
-    QVERIFY(server);
-    server->setState(audioOnlyState());
-    auto link = linkTo(*server);
-    QVERIFY(connectLink(*link, *server, 4));
-    QVERIFY(pollSettled(*link, *server));
+    std::unique_ptr<FakeObsServer> server;
+    std::unique_ptr<ObsWrapper> link;
+    QVERIFY(linkAndPoll(4, server, link));
     const QJsonArray before = link->sourcesJson();
 
     server->sendToClients(
@@ -467,6 +483,66 @@ void TestObsWrapper::obs4VolumeOfUnknownNameIsNotReported()
     QCOMPARE(link->sourcesJson(), (QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("Ghost")},
                                                           {QStringLiteral("volume"), -3.5},
                                                           {QStringLiteral("muted"), true}}}));
+}
+
+void TestObsWrapper::unlistedValuesAreRememberedWithinABound_data()
+{
+    QTest::addColumn<int>("otherNames");
+    QTest::addColumn<bool>("remembered");
+    QTest::newRow("within the bound") << ObsState::MaxUnlistedSources - 1 << true;
+    QTest::newRow("beyond the bound") << ObsState::MaxUnlistedSources << false;
+}
+
+// A peer that keeps reporting new names (a damaged or hostile one) must not grow the link's memory: the
+// values of unlisted sources are kept only up to a bound.
+void TestObsWrapper::unlistedValuesAreRememberedWithinABound()
+{
+    QFETCH(int, otherNames);
+    QFETCH(bool, remembered);
+    std::unique_ptr<FakeObsServer> server;
+    std::unique_ptr<ObsWrapper> link;
+    QVERIFY(linkAndPoll(4, server, link));
+
+    server->sendToClients(
+        QStringLiteral(R"({"message-id":"3","status":"ok","name":"Ghost","volume":-3.5,"muted":true})"));
+    for (int i = 0; i < otherNames; ++i) {
+        server->sendToClients(
+            QStringLiteral(
+                R"({"message-id":"3","status":"ok","name":"Passer-by %1","volume":-1,"muted":true})")
+                .arg(i));
+    }
+    QVERIFY(sync(*server));
+    server->sendToClients(QStringLiteral(
+        R"({"message-id":"2","status":"ok","sources":[{"name":"Ghost","typeId":"ffmpeg_source","type":"input"}]})"));
+    QVERIFY(settle(*server));
+    const QJsonObject ghost = remembered ? QJsonObject{{QStringLiteral("name"), QStringLiteral("Ghost")},
+                                                       {QStringLiteral("volume"), -3.5},
+                                                       {QStringLiteral("muted"), true}}
+                                         : QJsonObject{{QStringLiteral("name"), QStringLiteral("Ghost")},
+                                                       {QStringLiteral("volume"), 0.0},
+                                                       {QStringLiteral("muted"), false}};
+    QCOMPARE(link->sourcesJson(), QJsonArray{ghost});
+}
+
+void TestObsWrapper::oversizedMessageClosesTheLink_data()
+{
+    addVersionRows();
+}
+
+// A message beyond the bound ends the connection instead of being held; the link reports itself down and
+// comes up again when asked.
+void TestObsWrapper::oversizedMessageClosesTheLink()
+{
+    QFETCH(int, version);
+    std::unique_ptr<FakeObsServer> server;
+    std::unique_ptr<ObsWrapper> link;
+    QVERIFY(linkAndPoll(version, server, link));
+
+    server->sendToClients(QString(int(ObsWrapper::MaxIncomingMessageBytes) + 1, QLatin1Char(' ')));
+    QTRY_COMPARE_WITH_TIMEOUT(link->protocolVersion(), 0, WaitMs);
+    QVERIFY(connectLink(*link, *server, version));
+    QVERIFY(pollSettled(*link, *server));
+    QCOMPARE(link->sourcesJson(), expectedSources(server->state(), false));
 }
 
 void TestObsWrapper::obs5ReportsOnlyAudioInputs()
@@ -572,12 +648,9 @@ void TestObsWrapper::messagesThatChangeNothing()
     QFETCH(int, version);
     QFETCH(QString, message);
 
-    auto server = startServer(version);
-    QVERIFY(server);
-    server->setState(audioOnlyState());
-    auto link = linkTo(*server);
-    QVERIFY(connectLink(*link, *server, version));
-    QVERIFY(pollSettled(*link, *server));
+    std::unique_ptr<FakeObsServer> server;
+    std::unique_ptr<ObsWrapper> link;
+    QVERIFY(linkAndPoll(version, server, link));
     const QJsonObject before = snapshot(*link);
     const qsizetype receivedBefore = server->received().size();
 
@@ -742,12 +815,9 @@ void TestObsWrapper::commandEffectsReachTheCache()
     QFETCH(int, version);
     QFETCH(bool, beforeNextPoll);
 
-    auto server = startServer(version);
-    QVERIFY(server);
-    server->setState(audioOnlyState());
-    auto link = linkTo(*server);
-    QVERIFY(connectLink(*link, *server, version));
-    QVERIFY(pollSettled(*link, *server));
+    std::unique_ptr<FakeObsServer> server;
+    std::unique_ptr<ObsWrapper> link;
+    QVERIFY(linkAndPoll(version, server, link));
     const QJsonObject before = snapshot(*link);
 
     link->setCurrentTransition(QStringLiteral("Cut"));
@@ -776,9 +846,7 @@ void TestObsWrapper::commandEffectsReachTheCache()
 
 void TestObsWrapper::noReconnectionAfterServerCloses_data()
 {
-    QTest::addColumn<int>("version");
-    QTest::newRow("4.x") << 4;
-    QTest::newRow("5.x") << 5;
+    addVersionRows();
 }
 
 void TestObsWrapper::noReconnectionAfterServerCloses()
