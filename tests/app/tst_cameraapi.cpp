@@ -219,9 +219,14 @@ void tst_CameraApi::stopControl()
     if (!packet.isEmpty()) {
         // The window stops with its own selected speeds; only the command part is compared.
         const QByteArray command = packet.left(4);
-        QTRY_VERIFY(std::any_of(
-            m_sim.rxPackets(Cameras.at(0)).cbegin(), m_sim.rxPackets(Cameras.at(0)).cend(),
-            [&](const QByteArray &rx) { return rx.startsWith(command) && rx.endsWith(packet.right(2)); }));
+        // One copy of the log per check: begin and end must come from the same list.
+        const auto stopArrived = [&] {
+            const QList<QByteArray> received = m_sim.rxPackets(Cameras.at(0));
+            return std::any_of(received.cbegin(), received.cend(), [&](const QByteArray &rx) {
+                return rx.startsWith(command) && rx.endsWith(packet.right(2));
+            });
+        };
+        QTRY_VERIFY(stopArrived());
         return;
     }
     // A command would have arrived well within this time; inquiries of the polling cycle may.

@@ -318,12 +318,14 @@ void tst_SwitcherApi::vmixStatusFromThePolls()
     FakeVMix &vmix = m_switchers->vmix;
     // Polled since the start, with the stored user and password.
     QTRY_VERIFY_WITH_TIMEOUT(vmix.stateRequestCount() > 0, WaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(vmix.requests().cbegin(), vmix.requests().cend(),
-                                         [](const FakeVMixRequest &request) {
-                                             return request.user == VMixUser
-                                                    && request.password == VMixPassword;
-                                         }),
-                             WaitMs);
+    // One copy of the requests per check: begin and end must come from the same list.
+    const auto loggedIn = [&vmix] {
+        const QList<FakeVMixRequest> requests = vmix.requests();
+        return std::any_of(requests.cbegin(), requests.cend(), [](const FakeVMixRequest &request) {
+            return request.user == VMixUser && request.password == VMixPassword;
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), WaitMs);
 
     const FakeVMixState &state = vmix.state();
     QJsonObject status;
