@@ -5,6 +5,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "camerawrapper.h"
+#include "findnamed.h"
 #include "mainwindow.h"
 #include "ptzsimprocess.h"
 #include "tavimorexapp.h"
@@ -74,10 +75,7 @@ private:
     template<typename T>
     T *find(const char *name) const
     {
-        T *child = m_window->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qWarning("no widget %s", name);
-        return child;
+        return findNamed<T>(m_window, name);
     }
     static void choose(QComboBox *combo, int index);
     void activate();

@@ -6,6 +6,7 @@
 #include "appsettings.h"
 #include "camerawrapper.h"
 #include "datapaths.h"
+#include "findnamed.h"
 #include "joystickdlg.h"
 #include "mainwindow.h"
 #include "mainwindowstyle.h"
@@ -163,10 +164,7 @@ private:
     template<typename T>
     T *find(const char *name) const
     {
-        T *child = m_window->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qWarning("no widget %s", name);
-        return child;
+        return findNamed<T>(m_window, name);
     }
     QLabel *statusLabel(const char *name) const { return find<QLabel>(name); }
     QList<QByteArray> commandsSinceClear(const QString &address) const;

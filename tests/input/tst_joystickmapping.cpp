@@ -5,6 +5,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "camerawrapper.h"
+#include "findnamed.h"
 #include "joystickwrapper.h"
 #include "mainwindow.h"
 #include "ptzsimprocess.h"
@@ -97,10 +98,7 @@ private:
     template<typename T>
     T *find(const char *name) const
     {
-        T *child = m_window->findChild<T *>(QLatin1String(name));
-        if (!child)
-            qWarning("no widget %s", name);
-        return child;
+        return findNamed<T>(m_window, name);
     }
     void select(int js);
     VirtualPad *pad(int js) const { return js == 0 ? m_pad0.get() : m_pad1.get(); }
