@@ -14,6 +14,13 @@
 namespace {
 constexpr int FirstPresetKey = Qt::Key_F1;
 constexpr int LastPresetKey = Qt::Key_F9;
+
+// Holding a key gives one press and one release; the repeats in between do nothing. The setting is read
+// at every key: the joystick dialog may have changed it meanwhile.
+bool isHotkeyEvent(const QKeyEvent *event, const AppSettings *store)
+{
+    return !event->isAutoRepeat() && store && store->isHotkeyAvailable();
+}
 } // namespace
 
 void MainWindow::connectJoystickWrapper()
@@ -48,12 +55,7 @@ void MainWindow::connectJoystickWrapper()
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
-    // Holding a key gives one press and one release; the repeats in between do nothing.
-    if (event->isAutoRepeat())
-        return;
-    // Read at every key: the joystick dialog may have changed it meanwhile.
-    AppSettings *store = settings();
-    if (!store || !store->isHotkeyAvailable())
+    if (!isHotkeyEvent(event, settings()))
         return;
     const int pan = speedOf(m_ui->panSpeed);
     const int tilt = speedOf(m_ui->tiltSpeed);
@@ -88,10 +90,7 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
 
 void MainWindow::keyReleaseEvent(QKeyEvent *event)
 {
-    if (event->isAutoRepeat())
-        return;
-    AppSettings *store = settings();
-    if (!store || !store->isHotkeyAvailable())
+    if (!isHotkeyEvent(event, settings()))
         return;
     const int pan = speedOf(m_ui->panSpeed);
     const int tilt = speedOf(m_ui->tiltSpeed);
