@@ -180,6 +180,23 @@ test('camera settings dialog round trip', async () => {
   await page.context().close();
 });
 
+test('a camera listing that arrives while the operator types keeps the edits', async () => {
+  const page = await openPage('/');
+  await waitFor(async () => (await page.inputValue('#camAddress1')) === CAMERAS[0], 3000, 'settings loaded');
+  // The listing asked for when the dialog opens answers only after the operator has typed.
+  await page.route('**/cam/settings*', async (route) => {
+    await new Promise((resolve) => setTimeout(resolve, 400));
+    await route.continue();
+  });
+  const listed = page.waitForResponse((response) => new URL(response.url()).pathname === '/cam/settings');
+  await page.click('#cameraSettingsBtn');
+  await page.fill('#camName4', 'Balcony');
+  await listed;
+  await page.waitForTimeout(100);
+  assert.equal(await page.inputValue('#camName4'), 'Balcony');
+  await page.context().close();
+});
+
 test('OBS volume slider and mute icon', async () => {
   const page = await openPage('/switcher');
   await waitFor(async () => (await page.$$eval('#obsSources option', (o) => o.length)) > 0, 5000, 'OBS sources');

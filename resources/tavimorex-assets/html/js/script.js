@@ -146,6 +146,10 @@
     return quietly(api('/cam/getCurrentCamInfo').then((data) => onCurrentCamInfo(data, initialising)));
   }
 
+  // Set once the operator changes a field of the camera settings dialog, cleared when it opens: a listing
+  // that arrives while they type must not put the stored values back over their edits.
+  let cameraSettingsEdited = false;
+
   function applyCameraSettings(data) {
     const cams = Array.isArray(data.camList) ? data.camList : [];
     const devices = Array.isArray(data.usbDevices) ? data.usbDevices : [];
@@ -154,7 +158,7 @@
       const name = String(cam.camName || '');
       setCameraTooltip(i, name);
       const nameField = byId('camName' + row);
-      if (!nameField) return;
+      if (!nameField || cameraSettingsEdited) return;
       nameField.value = name;
       byId('camAddress' + row).value = cam.isUsbCam ? '0.0.0.0' : String(cam.camId || '');
       const deviceList = byId('camUsbDevice' + row);
@@ -299,9 +303,15 @@
     const settingsDialog = byId('cameraSettingsDialog');
     if (settingsDialog) {
       byId('cameraSettingsBtn').addEventListener('click', () => {
+        cameraSettingsEdited = false;
         requestCameraSettings();
         openDialog(settingsDialog);
       });
+      const noteEdit = () => {
+        cameraSettingsEdited = true;
+      };
+      settingsDialog.addEventListener('input', noteEdit);
+      settingsDialog.addEventListener('change', noteEdit);
       byId('cameraSettingsSave').addEventListener('click', saveCameraSettings);
       for (let row = 1; row <= CAMERA_SLOTS; ++row) {
         byId('camIp' + row).addEventListener('change', () => updateCameraRow(row));
