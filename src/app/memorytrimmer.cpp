@@ -8,6 +8,9 @@
 
 MemoryTrimmer::MemoryTrimmer(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
 {
+    m_timer->setInterval(IntervalMs);
+    // Coarse: the trim may run a little late, it needs no precise wake-up of its own.
+    m_timer->setTimerType(Qt::VeryCoarseTimer);
     if (!isSupported())
         return;
 #ifdef __GLIBC__
@@ -15,9 +18,6 @@ MemoryTrimmer::MemoryTrimmer(QObject *parent) : QObject(parent), m_timer(new QTi
     mallopt(M_MMAP_THRESHOLD, LargeBlockBytes);
     mallopt(M_TRIM_THRESHOLD, TrimThresholdBytes);
 #endif
-    m_timer->setInterval(IntervalMs);
-    // Coarse: the trim may run a little late, it needs no precise wake-up of its own.
-    m_timer->setTimerType(Qt::VeryCoarseTimer);
     connect(m_timer, &QTimer::timeout, this, [] { trimNow(); });
     m_timer->start();
 }
