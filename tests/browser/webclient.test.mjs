@@ -62,8 +62,11 @@ test('every page loads completely with the outside network blocked', async () =>
 test('theme links switch the page and the stored theme', async () => {
   const page = await openPage('/?theme=dark');
   await page.click('.theme-menu summary');
-  await page.click('#themeLight');
-  await page.waitForLoadState('domcontentloaded');
+  // The link loads the page again; wait for the new one, not the state of the one still showing.
+  await Promise.all([
+    page.waitForURL(/theme=light/, { waitUntil: 'domcontentloaded' }),
+    page.click('#themeLight'),
+  ]);
   assert.equal(await page.evaluate(() => document.body.className), 'light');
   await page.goto(ORIGIN + '/camera');
   assert.equal(await page.evaluate(() => document.body.className), 'light');

@@ -58,6 +58,8 @@ void TestIPCameraLink::droppedLinkReopened()
 
     QVERIFY(sim.control(DroppedAddress, QStringLiteral("drop")).startsWith(QLatin1String("OK")));
     QVERIFY(waitConnected(connected, 2));
+    // The simulator's log reaches us through a pipe, possibly after the link is up on our side.
+    QVERIFY(sim.waitForEvent(DroppedAddress, QStringLiteral("CONNECT"), 3000, 2));
     QCOMPARE(sim.countEvents(DroppedAddress, QStringLiteral("CONNECT")), 2);
     // Down (Closing, Unconnected), then the new attempt, then up again.
     const QStringList seen = statesOf(states);

@@ -343,6 +343,7 @@ void TestIPCameraSim::pictureBytesOnDisk()
     const QByteArray served = fetch(QStringLiteral("http://%1/snapshot.jpg").arg(PictureAddress));
     QVERIFY(served.startsWith("\xFF\xD8"));
     QCOMPARE(onDisk, served);
+    QVERIFY(sim.waitForEvent(PictureAddress, QStringLiteral("HTTP"), 3000, 2));
     QCOMPARE(sim.countEvents(PictureAddress, QStringLiteral("HTTP")), 2);
 }
 
