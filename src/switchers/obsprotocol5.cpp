@@ -91,11 +91,15 @@ void ObsProtocol5::handleMessage(const QJsonObject &message)
 {
     const QJsonObject data = message.value(QLatin1String("d")).toObject();
     switch (message.value(QLatin1String("op")).toInt(-1)) {
-    case Identified:
+    case Identified: {
         m_identified = true;
         qCDebug(lcSwitchers) << "Identified by OBS, rpc"
                              << data.value(QLatin1String("negotiatedRpcVersion")).toInt();
+        const QList<QJsonObject> held = std::exchange(m_heldCommands, {});
+        for (const QJsonObject &command : held)
+            send(command);
         break;
+    }
     case Event:
         handleEvent(data);
         break;
@@ -107,31 +111,48 @@ void ObsProtocol5::handleMessage(const QJsonObject &message)
     }
 }
 
-void ObsProtocol5::sendRequest(const QString &type, const QString &requestId, const QJsonObject &data) const
+QJsonObject ObsProtocol5::request(const QString &type, const QString &requestId, const QJsonObject &data)
 {
-    // Before Identified, OBS closes the connection on any request.
-    if (!m_identified) {
-        qCDebug(lcSwitchers) << "OBS has not identified this session yet, dropped" << type;
-        return;
-    }
     QJsonObject request{{QStringLiteral("requestType"), type}, {QStringLiteral("requestId"), requestId}};
     if (!data.isEmpty())
         request.insert(QStringLiteral("requestData"), data);
-    send({{QStringLiteral("op"), Request}, {QStringLiteral("d"), request}});
+    return {{QStringLiteral("op"), Request}, {QStringLiteral("d"), request}};
 }
 
-void ObsProtocol5::sendInputRequest(const QString &type, const QString &inputName, QJsonObject data) const
+QJsonObject ObsProtocol5::inputRequest(const QString &type, const QString &inputName, QJsonObject data)
 {
     data.insert(QStringLiteral("inputName"), inputName);
-    sendRequest(type, InputIdPrefix + inputName, data);
+    return request(type, InputIdPrefix + inputName, data);
+}
+
+void ObsProtocol5::sendQuery(const QJsonObject &message) const
+{
+    // Before Identified, OBS closes the connection on any request; the next poll asks again.
+    if (m_identified)
+        send(message);
+}
+
+void ObsProtocol5::sendCommand(const QJsonObject &message)
+{
+    if (m_identified) {
+        send(message);
+        return;
+    }
+    // The operator pressed the button while OBS was still confirming the session (a few milliseconds
+    // normally): it goes out once OBS has. An OBS that never confirms closes the link, and these with it.
+    if (m_heldCommands.size() >= MaxHeldCommands) {
+        qCWarning(lcSwitchers) << "OBS has not confirmed the session yet, command dropped";
+        return;
+    }
+    m_heldCommands.append(message);
 }
 
 void ObsProtocol5::poll()
 {
-    sendRequest(Req::GetInputList, Req::GetInputList);
-    sendRequest(Req::GetSceneTransitionList, Req::GetSceneTransitionList);
-    sendRequest(Req::GetStreamStatus, Req::GetStreamStatus);
-    sendRequest(Req::GetRecordStatus, Req::GetRecordStatus);
+    sendQuery(request(Req::GetInputList, Req::GetInputList));
+    sendQuery(request(Req::GetSceneTransitionList, Req::GetSceneTransitionList));
+    sendQuery(request(Req::GetStreamStatus, Req::GetStreamStatus));
+    sendQuery(request(Req::GetRecordStatus, Req::GetRecordStatus));
 }
 
 void ObsProtocol5::handleResponse(const QJsonObject &data)
@@ -193,8 +214,8 @@ void ObsProtocol5::handleInputList(const QJsonObject &response)
     for (const QString &name : std::as_const(m_inputNames)) {
         if (m_inputsWithoutAudio.contains(name))
             continue;
-        sendInputRequest(Req::GetInputVolume, name);
-        sendInputRequest(Req::GetInputMute, name);
+        sendQuery(inputRequest(Req::GetInputVolume, name));
+        sendQuery(inputRequest(Req::GetInputMute, name));
     }
 }
 
@@ -250,27 +271,28 @@ void ObsProtocol5::handleEvent(const QJsonObject &data)
 void ObsProtocol5::setVolume(double volumeDb, const QString &source)
 {
     // OBS refuses dB values outside its range; the slider's ends mean its limits.
-    sendInputRequest(Req::SetInputVolume, source,
-                     {{QStringLiteral("inputVolumeDb"), std::clamp(volumeDb, MinVolumeDb, MaxVolumeDb)}});
+    sendCommand(
+        inputRequest(Req::SetInputVolume, source,
+                     {{QStringLiteral("inputVolumeDb"), std::clamp(volumeDb, MinVolumeDb, MaxVolumeDb)}}));
 }
 
 void ObsProtocol5::toggleMute(const QString &source)
 {
-    sendInputRequest(Req::ToggleInputMute, source);
+    sendCommand(inputRequest(Req::ToggleInputMute, source));
 }
 
 void ObsProtocol5::startStopStreaming()
 {
-    sendRequest(Req::ToggleStream, Req::ToggleStream);
+    sendCommand(request(Req::ToggleStream, Req::ToggleStream));
 }
 
 void ObsProtocol5::startStopRecording()
 {
-    sendRequest(Req::ToggleRecord, Req::ToggleRecord);
+    sendCommand(request(Req::ToggleRecord, Req::ToggleRecord));
 }
 
 void ObsProtocol5::setCurrentTransition(const QString &name)
 {
-    sendRequest(Req::SetCurrentSceneTransition, Req::SetCurrentSceneTransition,
-                {{QStringLiteral("transitionName"), name}});
+    sendCommand(request(Req::SetCurrentSceneTransition, Req::SetCurrentSceneTransition,
+                        {{QStringLiteral("transitionName"), name}}));
 }

@@ -2,6 +2,7 @@
 
 #include "obsprotocol.h"
 
+#include <QList>
 #include <QSet>
 #include <QStringList>
 
@@ -31,12 +32,14 @@ public:
     static constexpr double MaxVolumeDb = 26.0;
     // The RequestStatus of a volume or mute request for an input that has no audio.
     static constexpr int InvalidResourceState = 604;
+    // Commands kept while OBS has not yet confirmed the session.
+    static constexpr int MaxHeldCommands = 32;
 
     ObsProtocol5(ObsState &state, const QString &password, Sender sender);
 
     // True for the server's Hello: what tells a 5.x server from a 4.x one.
     static bool isHello(const QJsonObject &message);
-    // Answers the Hello's data with Identify; requests wait until OBS has confirmed it.
+    // Answers the Hello's data with Identify.
     void identify(const QJsonObject &helloData);
     bool isIdentified() const { return m_identified; }
 
@@ -51,8 +54,11 @@ public:
     void setCurrentTransition(const QString &name) override;
 
 private:
-    void sendRequest(const QString &type, const QString &requestId, const QJsonObject &data = {}) const;
-    void sendInputRequest(const QString &type, const QString &inputName, QJsonObject data = {}) const;
+    static QJsonObject request(const QString &type, const QString &requestId, const QJsonObject &data = {});
+    static QJsonObject inputRequest(const QString &type, const QString &inputName, QJsonObject data = {});
+    // Poll requests are dropped until OBS has confirmed the session; commands wait for it.
+    void sendQuery(const QJsonObject &message) const;
+    void sendCommand(const QJsonObject &message);
     void handleResponse(const QJsonObject &data);
     void handleEvent(const QJsonObject &data);
     void handleInputList(const QJsonObject &response);
@@ -61,6 +67,7 @@ private:
     void rebuildSourceNames();
 
     bool m_identified = false;
+    QList<QJsonObject> m_heldCommands;
     // Inputs of the last GetInputList reply, in OBS's order, and those known to carry audio; the
     // reported source list is the first filtered by the second. Inputs OBS said have no audio are not
     // asked again while they exist.

@@ -1,5 +1,6 @@
 #include "fakeobs4server.h"
 #include "fakeobs5server.h"
+#include "obsprotocol5.h"
 #include "obsstate.h"
 #include "obswrapper.h"
 
@@ -176,6 +177,7 @@ private Q_SLOTS:
     void initialStateAndCommandsWhileDown();
     void obs4WithoutPasswordSkipsAuthenticate();
     void obs5HelloIsAnsweredWithIdentify();
+    void obs5CommandsWaitForIdentified();
     void authentication_data();
     void authentication();
     void wrongPassword_data();
@@ -296,6 +298,67 @@ void TestObsWrapper::obs5HelloIsAnsweredWithIdentify()
     QCOMPARE(server->closeCodesSent(), QList<int>());
     QCOMPARE(server->clientCount(), 1);
     QCOMPARE(link->protocolVersion(), 5);
+}
+
+void TestObsWrapper::obs5CommandsWaitForIdentified()
+{
+    auto server = startServer(5);
+    QVERIFY(server);
+    auto &server5 = static_cast<FakeObs5Server &>(*server);
+    server->setState(audioOnlyState());
+    server->state().currentTransition = QStringLiteral("Cut");
+    server5.setIdentifyDelay(300);
+    auto link = linkTo(*server);
+    link->openConnection();
+    QVERIFY(QTest::qWaitFor([&] { return !server->received().isEmpty(); }, WaitMs));
+    QVERIFY(server5.identifiedSubscriptions().isEmpty());
+
+    // The operator acts while OBS is still confirming the session; a poll comes due as well.
+    link->startStopRecording();
+    link->toggleMute(MicAux);
+    link->setCurrentTransition(QStringLiteral("Fade"));
+    link->onOBSTimer();
+    // More than the link keeps: the last ones are dropped.
+    for (int i = 0; i < ObsProtocol5::MaxHeldCommands; ++i)
+        link->setVolume(-i, DesktopAudio);
+
+    QVERIFY(QTest::qWaitFor([&] { return !server5.identifiedSubscriptions().isEmpty(); }, WaitMs));
+    QVERIFY(sync(*server));
+    // OBS closed nothing: no request reached it before it confirmed the session.
+    QCOMPARE(server->closeCodesSent(), QList<int>());
+    QCOMPARE(server->clientCount(), 1);
+    QStringList types;
+    for (const QJsonObject &message : server->received())
+        types.append(server->requestTypeOf(message));
+    const QStringList expected
+        = QStringList{QString(), QStringLiteral("ToggleRecord"), QStringLiteral("ToggleInputMute"),
+                      QStringLiteral("SetCurrentSceneTransition")}
+          + QStringList(ObsProtocol5::MaxHeldCommands - 3, QStringLiteral("SetInputVolume"));
+    QCOMPARE(types, expected);
+    QVERIFY(server->state().recording);
+    QCOMPARE(server->state().currentTransition, QStringLiteral("Fade"));
+    // The volumes arrived in the order given.
+    const QList<QJsonObject> volumes = server->requestsOfType(QStringLiteral("SetInputVolume"));
+    QCOMPARE(requestData(volumes.first())
+                 .value(QLatin1String("requestData"))
+                 .toObject()
+                 .value(QLatin1String("inputVolumeDb"))
+                 .toDouble(),
+             0.0);
+    QCOMPARE(requestData(volumes.last())
+                 .value(QLatin1String("requestData"))
+                 .toObject()
+                 .value(QLatin1String("inputVolumeDb"))
+                 .toDouble(),
+             -double(ObsProtocol5::MaxHeldCommands - 4));
+
+    // Once confirmed, commands and polls go out at once.
+    server->clearReceived();
+    link->startStopRecording();
+    link->onOBSTimer();
+    QVERIFY(sync(*server));
+    QCOMPARE(server->requestsOfType(QStringLiteral("ToggleRecord")).size(), 1);
+    QCOMPARE(server->requestsOfType(QStringLiteral("GetInputList")).size(), 1);
 }
 
 void TestObsWrapper::authentication_data()

@@ -1,6 +1,7 @@
 #include "fakeobs5server.h"
 
 #include <QJsonArray>
+#include <QTimer>
 #include <QWebSocket>
 
 #include <cmath>
@@ -157,10 +158,28 @@ void FakeObs5Server::handleIdentify(QWebSocket *client, const QJsonObject &data)
         }
     }
     const int subscriptions = data.value(QLatin1String("eventSubscriptions")).toInt(All);
+    if (m_identifyDelayMs <= 0) {
+        confirmIdentify(client, subscriptions);
+        return;
+    }
+    // The client object lives as long as its connection: a client gone meanwhile is never confirmed.
+    QTimer::singleShot(m_identifyDelayMs, client, [this, client, subscriptions] {
+        if (clients().contains(client))
+            confirmIdentify(client, subscriptions);
+    });
+}
+
+void FakeObs5Server::confirmIdentify(QWebSocket *client, int subscriptions)
+{
     m_subscriptions.insert(client, subscriptions);
     m_identifiedSubscriptions.append(subscriptions);
     sendJson(client, {{QStringLiteral("op"), Identified},
                       {QStringLiteral("d"), QJsonObject{{QStringLiteral("negotiatedRpcVersion"), 1}}}});
+}
+
+void FakeObs5Server::setIdentifyDelay(int ms)
+{
+    m_identifyDelayMs = ms;
 }
 
 void FakeObs5Server::handleRequest(QWebSocket *client, const QJsonObject &data)

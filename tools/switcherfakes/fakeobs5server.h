@@ -47,6 +47,9 @@ public:
     QString requestTypeOf(const QJsonObject &message) const override;
     // The event subscriptions each identified client asked for, in identification order.
     QList<int> identifiedSubscriptions() const;
+    // A busy OBS: Identify is answered this long after it arrived; until then the client is not
+    // identified, and a request closes it as OBS does.
+    void setIdentifyDelay(int ms);
     // Sends an event to every identified client subscribed to its category.
     void broadcastEvent(const QString &eventType, int intent, const QJsonObject &eventData = {});
 
@@ -63,6 +66,7 @@ private:
         QJsonObject data;
     };
     void handleIdentify(QWebSocket *client, const QJsonObject &data);
+    void confirmIdentify(QWebSocket *client, int subscriptions);
     void handleRequest(QWebSocket *client, const QJsonObject &data);
     Result runRequest(const QString &type, const QJsonObject &requestData);
     Result audioInput(const QJsonObject &requestData, FakeObsSource **source);
@@ -70,4 +74,5 @@ private:
     // Subscriptions of identified clients; absent while a client has not identified.
     QHash<QWebSocket *, int> m_subscriptions;
     QList<int> m_identifiedSubscriptions;
+    int m_identifyDelayMs = 0;
 };
