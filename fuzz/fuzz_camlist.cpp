@@ -7,6 +7,7 @@
 #include "fuzzsupport.h"
 #include "httpresponse.h"
 #include "tavimorexapp.h"
+#include "webapi.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString camList = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     HttpResponse resp;
-    s_app->onSaveCameraSettings(&resp, camList);
+    s_app->webApi()->onSaveCameraSettings(&resp, camList);
     if (!resp.isFinished())
         FuzzSupport::fail(QStringLiteral("/cam/saveSettings left its response open"));
     if (s_app->cameras().size() < 8)

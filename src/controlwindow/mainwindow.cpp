@@ -5,6 +5,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "boundingboxsettings.h"
+#include "cameracontrol.h"
 #include "camerawrapper.h"
 #include "controlwindowlog.h"
 #include "datapaths.h"
@@ -36,13 +37,15 @@ const QString WindowTitle = QStringLiteral("Tavimorex App");
 const QString Version = QStringLiteral("v1.4.1");
 } // namespace
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_unique<MainWindowUi>())
+MainWindow::MainWindow(CameraControl *control, QWidget *parent)
+    : QMainWindow(parent), m_ui(std::make_unique<MainWindowUi>()), m_control(control)
 {
     m_ui->setupUi(this);
     setStyleSheet(MainWindowStyle::windowStyleSheet());
     setWindowTitle(WindowTitle + QStringLiteral(" - ") + Version);
 
-    // The controller mapping acts through the same slots as the on-screen buttons.
+    connectCameraControl();
+    // The controller mapping drives the control owner as the on-screen buttons do.
     m_joystickWrapper = new JoystickWrapper(this);
     connectJoystickWrapper();
 
@@ -56,8 +59,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), m_ui(std::make_un
     for (int n = 1; n <= CameraButtonCount; ++n)
         cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
     refreshCameraButtons();
-    m_cameraConnected = false;
-    m_currentCamera = nullptr;
+    shareSelectedSpeeds();
 
     // The tool windows live as long as this window.
     const Qt::WindowFlags toolWindowFlags = Qt::Dialog | Qt::WindowMinimizeButtonHint
@@ -105,7 +107,7 @@ AppSettings *MainWindow::settings() const
 
 bool MainWindow::canSend() const
 {
-    return m_cameraConnected && m_currentCamera;
+    return m_control->canSend();
 }
 
 bool MainWindow::canSendExposure() const
@@ -178,7 +180,7 @@ void MainWindow::showPreviewWindow()
     if (m_previewWin->isSnapped())
         fitToContents();
     m_previewClosed = false;
-    if (m_cameraConnected && !m_previewWin->isPlaying())
+    if (m_control->isCameraConnected() && !m_previewWin->isPlaying())
         m_previewWin->startPlayback();
 }
 
@@ -246,7 +248,7 @@ void MainWindow::onPanTiltLimitSettingClicked()
             services->showMessage(QStringLiteral("No camera connected"));
         return;
     }
-    PanTiltLimitDlg dialog(this, m_currentCamera);
+    PanTiltLimitDlg dialog(this, currentCamera());
     dialog.exec();
 }
 
@@ -317,5 +319,7 @@ bool MainWindow::event(QEvent *event)
     // during construction and teardown, without a preview.
     if (event->type() == QEvent::Move && m_previewWin)
         m_previewWin->boundingBoxSizeMove();
+    if (event->type() == QEvent::WindowDeactivate && m_control)
+        stopHeldMotions();
     return QMainWindow::event(event);
 }

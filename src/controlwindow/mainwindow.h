@@ -1,5 +1,6 @@
 #pragma once
 
+#include "motion.h"
 #include "statussyncstate.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 class AeModeControls;
 class AppSettings;
 class BoundingBoxSettings;
+class CameraControl;
 class CameraWrapper;
 class HelpWin;
 class JoystickWrapper;
@@ -23,9 +25,10 @@ class QPushButton;
 class QSlider;
 struct SpeedRange;
 
-// The operator's control window. It keeps the current camera, forwards every control (buttons, the
-// controller mapping, the web API) to it and turns the cameras' signals into status text, preset pictures
-// and the one-time loading of the exposure widgets after a connection.
+// The operator's control window. It shows the state of the control owner (the current camera, its
+// connection, its status) and sends it the operator's intents from the buttons, the hotkeys and the
+// controller mapping; it turns the current camera's signals into status text, preset pictures and the
+// one-time loading of the exposure widgets after a connection.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -34,11 +37,13 @@ public:
     static constexpr int CameraButtonCount = 8;
     static constexpr int PresetButtonCount = 9;
 
-    explicit MainWindow(QWidget *parent = nullptr);
+    explicit MainWindow(CameraControl *control, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The camera every control acts on, or none; the cameras themselves belong to the application.
+    // The camera every control acts on, or none; the control owner keeps it, the cameras themselves
+    // belong to the application.
     CameraWrapper *currentCamera() const;
+    CameraControl *cameraControl() const;
     // Replaces the current camera without connecting or disconnecting anything (after a camera-list
     // rebuild the web API sets none).
     void setCurrentCamera(CameraWrapper *camera);
@@ -178,6 +183,10 @@ public Q_SLOTS:
     void onCameraReadOneCycle();
     void onCameraDownloadFinished(int presetNum);
     void onCameraNameGetFinished();
+    void onCurrentCameraChanged(CameraWrapper *camera);
+    void onPresetRecalled(int presetNum);
+    void onPresetStored(int presetNum, const QString &name);
+    void onAutoFocusApplied(bool on);
 
     // The preset setting dialog's commands, performed on the current camera.
     void presetSettingDlgSet(int index, const QString &presetText);
@@ -229,6 +238,7 @@ private:
     void fillComboBoxes();
     void connectActions();
     void connectJoystickWrapper();
+    void connectCameraControl();
     void connectPresetSettingDlg();
     void connectBoundingBoxSettings();
     void showPreviewWindow();
@@ -245,7 +255,10 @@ private:
     void selectCamera(int cameraNum);
     QPushButton *cameraButton(int cameraNum) const;
 
-    // Speeds.
+    // Motion and speeds.
+    void startPanTilt(PanTiltDirection direction, bool usesPan, bool usesTilt);
+    void stopHeldMotions();
+    void shareSelectedSpeeds();
     void stopMovingAtSelectedSpeeds();
     void fillSpeedCombo(QComboBox *combo, const SpeedRange &range);
     void loadSpeedSettings();
@@ -263,6 +276,7 @@ private:
     void loadPresetButtons();
     void showPresetPicture(int presetNum);
     void savePresetSettings(int presetNum, const QString &name);
+    void saveExposureWithPreset(int presetNum);
     void restoreExposureStep(int presetNum, int step);
 
     // Exposure.
@@ -284,10 +298,9 @@ private:
     BoundingBoxSettings *m_boundingBoxSettings = nullptr;
     PresetSettingDlg *m_presetSettingDlg = nullptr;
 
+    // Owned by the application; outlives the window.
+    CameraControl *m_control = nullptr;
     bool m_previewClosed = true;
-    bool m_imageDownloaded = false;
-    bool m_cameraConnected = false;
-    CameraWrapper *m_currentCamera = nullptr;
     bool m_storeMode = false;
     bool m_advancedView = true;
     StatusSyncState m_statusSyncState = StatusSyncState::AwaitingFirstCycle;

@@ -5,6 +5,7 @@
 #include "previewwin.h"
 
 #include "appservices.h"
+#include "cameracontrol.h"
 #include "camerawrapper.h"
 #include "controlwindowlog.h"
 #include "mainwindowstyle.h"
@@ -87,14 +88,50 @@ QPushButton *MainWindow::cameraButton(int cameraNum) const
 
 CameraWrapper *MainWindow::currentCamera() const
 {
-    return m_currentCamera;
+    return m_control->currentCamera();
 }
 
 void MainWindow::setCurrentCamera(CameraWrapper *camera)
 {
-    m_currentCamera = camera;
+    m_control->setCurrentCamera(camera);
+}
+
+CameraControl *MainWindow::cameraControl() const
+{
+    return m_control;
+}
+
+void MainWindow::connectCameraControl()
+{
+    CameraControl *control = m_control;
+    connect(control, &CameraControl::currentCameraChanged, this, &MainWindow::onCurrentCameraChanged);
+    connect(control, &CameraControl::cameraConnected, this, &MainWindow::onCameraConnected);
+    connect(control, &CameraControl::cameraDisconnected, this, &MainWindow::onCameraDisconnected);
+    connect(control, &CameraControl::cameraStatusUpdated, this, &MainWindow::onCameraStatusUpdated);
+    connect(control, &CameraControl::cameraStateChanged, this, &MainWindow::onCameraStateChanged);
+    connect(control, &CameraControl::cameraReadOneCycle, this, &MainWindow::onCameraReadOneCycle);
+    connect(control, &CameraControl::cameraDownloadFinished, this, &MainWindow::onCameraDownloadFinished);
+    connect(control, &CameraControl::cameraNameGetFinished, this, &MainWindow::onCameraNameGetFinished);
+    connect(control, &CameraControl::presetRecalled, this, &MainWindow::onPresetRecalled);
+    connect(control, &CameraControl::presetStored, this, &MainWindow::onPresetStored);
+    connect(control, &CameraControl::autoFocusApplied, this, &MainWindow::onAutoFocusApplied);
+}
+
+void MainWindow::onCurrentCameraChanged(CameraWrapper *camera)
+{
     if (m_presetSettingDlg)
         m_presetSettingDlg->setCamera(camera);
+    if (!camera)
+        return;
+    // A camera chosen from anywhere (button, controller, browser) is shown as the current one.
+    AppServices *services = appServices();
+    const int index = services ? int(services->cameras().indexOf(camera)) : -1;
+    if (index >= 0 && index < CameraButtonCount) {
+        for (int n = 1; n <= CameraButtonCount; ++n)
+            cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
+        cameraButton(index + 1)->setStyleSheet(MainWindowStyle::currentCameraButtonStyle());
+    }
+    loadPresetButtons();
 }
 
 void MainWindow::refreshCameraButtons()
@@ -119,14 +156,7 @@ void MainWindow::selectCamera(int cameraNum)
     const QList<CameraWrapper *> cameras = services->cameras();
     if (cameraNum > cameras.size())
         return;
-    CameraWrapper *camera = cameras.at(cameraNum - 1);
-    // A camera that reports its disconnection from inside disconnectCamera() clears the current camera
-    // right here, before the new one takes its place.
-    if (m_currentCamera && m_currentCamera != camera)
-        m_currentCamera->disconnectCamera();
-    setCurrentCamera(camera);
-    loadPresetButtons();
-    camera->connectCamera();
+    m_control->selectCamera(cameras.at(cameraNum - 1));
 }
 
 void MainWindow::onCam1Clicked()
@@ -193,13 +223,12 @@ void MainWindow::onSwitchCamera(int cameraNum)
 void MainWindow::onCameraConnected()
 {
     appendLog(ConnectedLine);
-    m_cameraConnected = true;
-    m_previewWin->setCamera(m_currentCamera);
+    m_previewWin->setCamera(currentCamera());
     m_previewWin->setCameraAvailable(true);
     m_ui->focusIn->setEnabled(false);
     m_ui->focusOut->setEnabled(false);
     m_statusSyncState = StatusSyncState::AwaitingFirstCycle;
-    if (!m_currentCamera)
+    if (!currentCamera())
         return;
     loadSpeedSettings();
     if (!m_previewClosed) {
@@ -210,19 +239,17 @@ void MainWindow::onCameraConnected()
         m_previewWin->startPlayback();
     }
     m_connectionLabel->setText(QStringLiteral("Connected"));
-    m_deviceNameLabel->setText(m_currentCamera->deviceName());
-    m_serialNumberLabel->setText(m_currentCamera->serialNumber());
+    m_deviceNameLabel->setText(currentCamera()->deviceName());
+    m_serialNumberLabel->setText(currentCamera()->serialNumber());
 }
 
 void MainWindow::onCameraDisconnected()
 {
     appendLog(DisconnectedLine);
-    m_cameraConnected = false;
     m_previewWin->setCameraAvailable(false);
     m_previewWin->stopPlayback();
     m_ui->focusIn->setEnabled(false);
     m_ui->focusOut->setEnabled(false);
-    setCurrentCamera(nullptr);
     m_statusSyncState = StatusSyncState::Synced;
     m_connectionLabel->setText(QStringLiteral("Unconnected"));
     m_deviceNameLabel->setText(QStringLiteral("Device Name"));
@@ -231,9 +258,7 @@ void MainWindow::onCameraDisconnected()
 
 void MainWindow::onCameraStateChanged(const QString &stateStr)
 {
-    // Only the current camera's link state is shown.
-    if (!m_currentCamera || sender() != m_currentCamera)
-        return;
+    // Only the current camera's link state reaches here.
     m_connectionLabel->setText(stateStr);
 }
 
@@ -247,13 +272,13 @@ void MainWindow::onCameraNameGetFinished()
 {
     if (!canSend())
         return;
-    m_deviceNameLabel->setText(m_currentCamera->deviceName());
-    m_serialNumberLabel->setText(m_currentCamera->serialNumber());
+    m_deviceNameLabel->setText(currentCamera()->deviceName());
+    m_serialNumberLabel->setText(currentCamera()->serialNumber());
 }
 
 void MainWindow::onCameraStatusUpdated()
 {
-    if (!m_currentCamera)
+    if (!currentCamera())
         return;
     showStatusValues();
     if (m_statusSyncState == StatusSyncState::LoadOnNextStatus)
@@ -262,7 +287,7 @@ void MainWindow::onCameraStatusUpdated()
 
 void MainWindow::showStatusValues()
 {
-    CameraWrapper *camera = m_currentCamera;
+    CameraWrapper *camera = currentCamera();
     m_panStatusLabel->setText(StatusText::position(QStringLiteral("Pan:"), camera->panPos));
     m_tiltStatusLabel->setText(StatusText::position(QStringLiteral("Tilt:"), camera->tiltPos));
     m_zoomStatusLabel->setText(StatusText::position(QStringLiteral("Zoom:"), camera->zoomPos));
@@ -278,7 +303,7 @@ void MainWindow::showStatusValues()
 void MainWindow::loadExposureFromCamera()
 {
     // The handlers of these widgets run but send nothing while the state is LoadOnNextStatus.
-    CameraWrapper *camera = m_currentCamera;
+    CameraWrapper *camera = currentCamera();
     m_ui->hueSlider->setValue(camera->hue);
     m_ui->contrastSlider->setValue(camera->contrast);
     m_ui->luminanceSlider->setValue(camera->luminance);

@@ -96,25 +96,25 @@ void MainWindow::onAeModeSelected(int index)
 {
     m_aeModeControls->apply(index);
     if (canSendExposure())
-        m_currentCamera->setAeMode(index);
+        currentCamera()->setAeMode(index);
 }
 
 void MainWindow::onShutterComboChanged(int index)
 {
     if (canSendExposure())
-        m_currentCamera->setShutter(index);
+        currentCamera()->setShutter(index);
 }
 
 void MainWindow::onIrisComboChanged(int index)
 {
     if (canSendExposure())
-        m_currentCamera->setIris(index);
+        currentCamera()->setIris(index);
 }
 
 void MainWindow::onBrightComboChanged(int index)
 {
     if (canSendExposure())
-        m_currentCamera->setBright(index);
+        currentCamera()->setBright(index);
 }
 
 void MainWindow::stepComboIndex(QComboBox *combo, int delta)
@@ -151,13 +151,13 @@ void MainWindow::onIrisDownClicked()
 void MainWindow::onBrightUpClicked()
 {
     if (canSend())
-        m_currentCamera->brightUp();
+        currentCamera()->brightUp();
 }
 
 void MainWindow::onBrightDownClicked()
 {
     if (canSend())
-        m_currentCamera->brightDown();
+        currentCamera()->brightDown();
 }
 
 void MainWindow::applyScene(int aeModeIndex, int shutterIndex, int irisIndex)
@@ -187,19 +187,19 @@ void MainWindow::onSportsNightBtnClicked()
 void MainWindow::onLuminanceSliderMoved(int pos)
 {
     if (canSendExposure())
-        m_currentCamera->setLuminance(pos);
+        currentCamera()->setLuminance(pos);
 }
 
 void MainWindow::onContrastSliderMoved(int pos)
 {
     if (canSendExposure())
-        m_currentCamera->setContrast(pos);
+        currentCamera()->setContrast(pos);
 }
 
 void MainWindow::onHueSliderMoved(int pos)
 {
     if (canSendExposure())
-        m_currentCamera->setHue(pos);
+        currentCamera()->setHue(pos);
 }
 
 void MainWindow::stepSlider(QSlider *slider, bool increase)
@@ -232,21 +232,21 @@ void MainWindow::onWBModeSelected(int index)
     if (!canSend())
         return;
     if (canSendExposure())
-        m_currentCamera->setWbMode(index);
+        currentCamera()->setWbMode(index);
     m_ui->onePushTriggerBtn->setEnabled(index == OnePushWbIndex);
 }
 
 void MainWindow::onOnePushTriggerBtnClicked()
 {
     if (canSend())
-        m_currentCamera->triggerOnePushWb();
+        currentCamera()->triggerOnePushWb();
 }
 
 void MainWindow::onOsdMenuClicked()
 {
     if (!canSend())
         return;
-    m_currentCamera->osdMenu();
+    currentCamera()->osdMenu();
     // The menu shows on the camera's first stream only.
     if (m_previewWin->isPlaying() && !m_previewWin->isFirstStreamChecked()) {
         m_previewWin->setFirstStreamChecked(true);
@@ -258,23 +258,23 @@ void MainWindow::onOsdMenuClicked()
 void MainWindow::onOsdEnterClicked()
 {
     if (canSend())
-        m_currentCamera->osdEnter();
+        currentCamera()->osdEnter();
 }
 
 void MainWindow::onOsdBackClicked()
 {
     if (canSend())
-        m_currentCamera->osdBack();
+        currentCamera()->osdBack();
 }
 
 void MainWindow::onImageFlip()
 {
     if (canSend())
-        m_currentCamera->setImageFlip(m_ui->imgFlipBtn->isChecked());
+        currentCamera()->setImageFlip(m_ui->imgFlipBtn->isChecked());
 }
 
 void MainWindow::onImageMirror()
 {
     if (canSend())
-        m_currentCamera->setImageMirror(m_ui->imgMirrorBtn->isChecked());
+        currentCamera()->setImageMirror(m_ui->imgMirrorBtn->isChecked());
 }

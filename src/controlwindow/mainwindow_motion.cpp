@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "appsettings.h"
+#include "cameracontrol.h"
 #include "camerawrapper.h"
 #include "controlwindowlog.h"
 #include "mainwindowui.h"
@@ -58,6 +59,16 @@ void MainWindow::connectMotionControls()
     connect(ui.applyPresetSpeedBtn, &QPushButton::clicked, this, &MainWindow::onSetPresetSpeedBtnClicked);
     connect(ui.syncOnBtn, &QPushButton::clicked, this, &MainWindow::onMotionSyncOnClicked);
     connect(ui.syncOffBtn, &QPushButton::clicked, this, &MainWindow::onMotionSyncOffClicked);
+
+    // The controller moves at the speeds shown here; the control owner keeps a copy of them.
+    for (QComboBox *combo : {ui.panSpeed, ui.tiltSpeed, ui.zoomSpeed, ui.focusSpeed})
+        connect(combo, &QComboBox::currentTextChanged, this, &MainWindow::shareSelectedSpeeds);
+}
+
+void MainWindow::shareSelectedSpeeds()
+{
+    m_control->setSelectedSpeeds(speedOf(m_ui->panSpeed), speedOf(m_ui->tiltSpeed), speedOf(m_ui->zoomSpeed),
+                                 speedOf(m_ui->focusSpeed));
 }
 
 int MainWindow::speedOf(const QComboBox *combo)
@@ -65,164 +76,131 @@ int MainWindow::speedOf(const QComboBox *combo)
     return combo->currentText().toInt();
 }
 
+void MainWindow::startPanTilt(PanTiltDirection direction, bool usesPan, bool usesTilt)
+{
+    const int pan = usesPan ? speedOf(m_ui->panSpeed) : 0;
+    const int tilt = usesTilt ? speedOf(m_ui->tiltSpeed) : 0;
+    m_control->startPanTilt(direction, pan, tilt, MotionSource::WindowButton);
+}
+
 void MainWindow::onMoveTop()
 {
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->moveUp(0, tilt);
+    startPanTilt(PanTiltDirection::Up, false, true);
 }
 
 void MainWindow::onMoveBottom()
 {
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->moveDown(0, tilt);
+    startPanTilt(PanTiltDirection::Down, false, true);
 }
 
 void MainWindow::onMoveLeft()
 {
-    const int pan = speedOf(m_ui->panSpeed);
-    if (canSend())
-        m_currentCamera->moveLeft(pan, 0);
+    startPanTilt(PanTiltDirection::Left, true, false);
 }
 
 void MainWindow::onMoveRight()
 {
-    const int pan = speedOf(m_ui->panSpeed);
-    if (canSend())
-        m_currentCamera->moveRight(pan, 0);
+    startPanTilt(PanTiltDirection::Right, true, false);
 }
 
 void MainWindow::onAngleUpLeft()
 {
-    const int pan = speedOf(m_ui->panSpeed);
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->moveUpLeft(pan, tilt);
+    startPanTilt(PanTiltDirection::UpLeft, true, true);
 }
 
 void MainWindow::onAngleUpRight()
 {
-    const int pan = speedOf(m_ui->panSpeed);
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->moveUpRight(pan, tilt);
+    startPanTilt(PanTiltDirection::UpRight, true, true);
 }
 
 void MainWindow::onAngleDownLeft()
 {
-    const int pan = speedOf(m_ui->panSpeed);
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->moveDownLeft(pan, tilt);
+    startPanTilt(PanTiltDirection::DownLeft, true, true);
 }
 
 void MainWindow::onAngleDownRight()
 {
-    const int pan = speedOf(m_ui->panSpeed);
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->moveDownRight(pan, tilt);
+    startPanTilt(PanTiltDirection::DownRight, true, true);
 }
 
 void MainWindow::onStopMoving()
 {
-    if (canSend())
-        m_currentCamera->stopMoving(0, 0);
+    m_control->stop(MotionAxis::PanTilt);
 }
 
 void MainWindow::onMoveHome()
 {
-    if (canSend())
-        m_currentCamera->moveHome();
+    m_control->moveHome();
 }
 
 void MainWindow::onZoomIn()
 {
-    const int speed = speedOf(m_ui->zoomSpeed);
-    if (canSend())
-        m_currentCamera->zoomIn(speed);
+    m_control->startZoom(true, speedOf(m_ui->zoomSpeed), MotionSource::WindowButton);
 }
 
 void MainWindow::onZoomOut()
 {
-    const int speed = speedOf(m_ui->zoomSpeed);
-    if (canSend())
-        m_currentCamera->zoomOut(speed);
+    m_control->startZoom(false, speedOf(m_ui->zoomSpeed), MotionSource::WindowButton);
 }
 
 void MainWindow::onStopZooming()
 {
-    if (canSend())
-        m_currentCamera->stopZooming();
+    m_control->stop(MotionAxis::Zoom);
 }
 
 void MainWindow::onFocusIn()
 {
-    const int speed = speedOf(m_ui->focusSpeed);
-    if (canSend())
-        m_currentCamera->focusIn(speed);
+    m_control->startFocus(true, speedOf(m_ui->focusSpeed), MotionSource::WindowButton);
 }
 
 void MainWindow::onFocusOut()
 {
-    const int speed = speedOf(m_ui->focusSpeed);
-    if (canSend())
-        m_currentCamera->focusOut(speed);
+    m_control->startFocus(false, speedOf(m_ui->focusSpeed), MotionSource::WindowButton);
 }
 
 void MainWindow::onStopFocusing()
 {
-    if (canSend())
-        m_currentCamera->stopFocusing();
+    m_control->stop(MotionAxis::Focus);
 }
 
 void MainWindow::moveUpAtSpeed(int tiltSpeed)
 {
-    if (canSend())
-        m_currentCamera->moveUp(0, tiltSpeed);
+    m_control->startPanTilt(PanTiltDirection::Up, 0, tiltSpeed, MotionSource::Web);
 }
 
 void MainWindow::moveDownAtSpeed(int tiltSpeed)
 {
-    if (canSend())
-        m_currentCamera->moveDown(0, tiltSpeed);
+    m_control->startPanTilt(PanTiltDirection::Down, 0, tiltSpeed, MotionSource::Web);
 }
 
 void MainWindow::moveLeftAtSpeed(int panSpeed)
 {
-    if (canSend())
-        m_currentCamera->moveLeft(panSpeed, 0);
+    m_control->startPanTilt(PanTiltDirection::Left, panSpeed, 0, MotionSource::Web);
 }
 
 void MainWindow::moveRightAtSpeed(int panSpeed)
 {
-    if (canSend())
-        m_currentCamera->moveRight(panSpeed, 0);
+    m_control->startPanTilt(PanTiltDirection::Right, panSpeed, 0, MotionSource::Web);
 }
 
 void MainWindow::zoomInAtSpeed(int speed)
 {
-    if (canSend())
-        m_currentCamera->zoomIn(speed);
+    m_control->startZoom(true, speed, MotionSource::Web);
 }
 
 void MainWindow::zoomOutAtSpeed(int speed)
 {
-    if (canSend())
-        m_currentCamera->zoomOut(speed);
+    m_control->startZoom(false, speed, MotionSource::Web);
 }
 
 void MainWindow::focusInAtSpeed(int speed)
 {
-    if (canSend())
-        m_currentCamera->focusIn(speed);
+    m_control->startFocus(true, speed, MotionSource::Web);
 }
 
 void MainWindow::focusOutAtSpeed(int speed)
 {
-    if (canSend())
-        m_currentCamera->focusOut(speed);
+    m_control->startFocus(false, speed, MotionSource::Web);
 }
 
 void MainWindow::onAutoFocusChanged()
@@ -232,17 +210,20 @@ void MainWindow::onAutoFocusChanged()
         return;
     m_ui->focusIn->setEnabled(!on);
     m_ui->focusOut->setEnabled(!on);
-    m_currentCamera->setAutoFocus(on);
+    currentCamera()->setAutoFocus(on);
 }
 
 void MainWindow::applyAutoFocus(bool on)
 {
-    if (!canSendExposure())
-        return;
+    if (canSendExposure())
+        m_control->applyAutoFocus(on);
+}
+
+void MainWindow::onAutoFocusApplied(bool on)
+{
     m_ui->focusIn->setEnabled(!on);
     m_ui->focusOut->setEnabled(!on);
     m_ui->autoFocus->setChecked(on);
-    m_currentCamera->setAutoFocus(on);
 }
 
 void MainWindow::autoFocusClick()
@@ -255,14 +236,14 @@ void MainWindow::onFocusLockClicked()
     if (!canSend())
         return;
     if (!m_ui->lockFocus->isChecked()) {
-        m_currentCamera->setFocusLock(true);
+        currentCamera()->setFocusLock(true);
         m_ui->autoFocus->setEnabled(false);
         m_ui->focusIn->setEnabled(false);
         m_ui->focusOut->setEnabled(false);
     } else {
-        m_currentCamera->setFocusLock(false);
+        currentCamera()->setFocusLock(false);
         m_ui->autoFocus->setEnabled(true);
-        const bool manual = !m_currentCamera->isAutoFocus;
+        const bool manual = !currentCamera()->isAutoFocus;
         m_ui->focusIn->setEnabled(manual);
         m_ui->focusOut->setEnabled(manual);
     }
@@ -271,25 +252,24 @@ void MainWindow::onFocusLockClicked()
 void MainWindow::onSetPresetSpeedBtnClicked()
 {
     if (canSend())
-        m_currentCamera->setPresetSpeed(m_ui->presetSpeed->currentIndex());
+        currentCamera()->setPresetSpeed(m_ui->presetSpeed->currentIndex());
 }
 
 void MainWindow::applyPresetSpeed(int index)
 {
-    if (canSend())
-        m_currentCamera->setPresetSpeed(index);
+    m_control->applyPresetSpeed(index);
 }
 
 void MainWindow::onMotionSyncOnClicked()
 {
     if (canSend())
-        m_currentCamera->setMotionSync(true);
+        currentCamera()->setMotionSync(true);
 }
 
 void MainWindow::onMotionSyncOffClicked()
 {
     if (canSend())
-        m_currentCamera->setMotionSync(false);
+        currentCamera()->setMotionSync(false);
 }
 
 void MainWindow::fillSpeedCombo(QComboBox *combo, const SpeedRange &range)
@@ -310,15 +290,15 @@ void MainWindow::fillSpeedCombo(QComboBox *combo, const SpeedRange &range)
 void MainWindow::loadSpeedSettings()
 {
     AppSettings *store = settings();
-    if (!m_currentCamera || !store)
+    if (!currentCamera() || !store)
         return;
-    const QString id = m_currentCamera->cameraId();
+    const QString id = currentCamera()->cameraId();
     m_loadingSpeeds = true;
     m_ui->panTiltLock->setChecked(store->panTiltLock(id));
-    fillSpeedCombo(m_ui->panSpeed, m_currentCamera->panSpeedRange());
-    fillSpeedCombo(m_ui->tiltSpeed, m_currentCamera->tiltSpeedRange());
-    fillSpeedCombo(m_ui->zoomSpeed, m_currentCamera->zoomSpeedRange());
-    fillSpeedCombo(m_ui->focusSpeed, m_currentCamera->focusSpeedRange());
+    fillSpeedCombo(m_ui->panSpeed, currentCamera()->panSpeedRange());
+    fillSpeedCombo(m_ui->tiltSpeed, currentCamera()->tiltSpeedRange());
+    fillSpeedCombo(m_ui->zoomSpeed, currentCamera()->zoomSpeedRange());
+    fillSpeedCombo(m_ui->focusSpeed, currentCamera()->focusSpeedRange());
     m_ui->panSpeed->setCurrentIndex(store->panSpeed(id));
     m_ui->tiltSpeed->setCurrentIndex(store->tiltSpeed(id));
     m_ui->zoomSpeed->setCurrentIndex(store->zoomSpeed(id));
@@ -347,7 +327,7 @@ void MainWindow::onPanTiltLockClicked()
         setSpeedIndex(m_ui->tiltSpeed, LockIndex);
     }
     if (canStoreSpeeds())
-        settings()->setPanTiltLock(m_currentCamera->cameraId(), locked);
+        settings()->setPanTiltLock(currentCamera()->cameraId(), locked);
 }
 
 void MainWindow::onPanSpeedChanged(int index)
@@ -358,7 +338,7 @@ void MainWindow::onPanSpeedChanged(int index)
         setSpeedIndex(m_ui->tiltSpeed, index);
     }
     if (canStoreSpeeds())
-        settings()->setPanSpeed(m_currentCamera->cameraId(), index);
+        settings()->setPanSpeed(currentCamera()->cameraId(), index);
 }
 
 void MainWindow::onTiltSpeedChanged(int index)
@@ -366,17 +346,17 @@ void MainWindow::onTiltSpeedChanged(int index)
     if (m_ui->panTiltLock->isChecked())
         setSpeedIndex(m_ui->panSpeed, index);
     if (canStoreSpeeds())
-        settings()->setTiltSpeed(m_currentCamera->cameraId(), index);
+        settings()->setTiltSpeed(currentCamera()->cameraId(), index);
 }
 
 void MainWindow::onZoomSpeedChanged(int index)
 {
     if (canStoreSpeeds())
-        settings()->setZoomSpeed(m_currentCamera->cameraId(), index);
+        settings()->setZoomSpeed(currentCamera()->cameraId(), index);
 }
 
 void MainWindow::onFocusSpeedChanged(int index)
 {
     if (canStoreSpeeds())
-        settings()->setFocusSpeed(m_currentCamera->cameraId(), index);
+        settings()->setFocusSpeed(currentCamera()->cameraId(), index);
 }

@@ -2,6 +2,8 @@
 
 #include "mainwindow.h"
 
+#include "cameracontrol.h"
+
 #include "camerawrapper.h"
 #include "mainwindowui.h"
 #include "presetrecord.h"
@@ -44,16 +46,16 @@ void MainWindow::presetSettingDlgRecall(int index)
 void MainWindow::presetSettingDlgClearImage(int index)
 {
     if (canSend())
-        PresetRecord::removePicture(m_currentCamera->cameraId(), index);
+        PresetRecord::removePicture(currentCamera()->cameraId(), index);
 }
 
 void MainWindow::presetSettingDlgClearPreset(int index)
 {
     if (!canSend())
         return;
-    m_currentCamera->clearPreset(index);
+    currentCamera()->clearPreset(index);
     // The main window's button keeps its text until the next camera selection.
-    PresetRecord::clearStored(settings(), m_currentCamera->cameraId(), index);
+    PresetRecord::clearStored(settings(), currentCamera()->cameraId(), index);
 }
 
 void MainWindow::presetSettingDlgMoveUpPress()
@@ -94,10 +96,7 @@ void MainWindow::presetSettingDlgMoveHome()
 void MainWindow::stopMovingAtSelectedSpeeds()
 {
     // Unlike the window's own pad, which stops with 0, the dialog's pad stops with the selected speeds.
-    const int pan = speedOf(m_ui->panSpeed);
-    const int tilt = speedOf(m_ui->tiltSpeed);
-    if (canSend())
-        m_currentCamera->stopMoving(pan, tilt);
+    m_control->stop(MotionAxis::PanTilt, speedOf(m_ui->panSpeed), speedOf(m_ui->tiltSpeed));
 }
 
 void MainWindow::presetSettingDlgMoveUpRelease()

@@ -77,7 +77,7 @@ QString MainWindow::presetMapCameraId() const
         showMessage(NoCameraMessage);
         return QString();
     }
-    return m_currentCamera->cameraId();
+    return currentCamera()->cameraId();
 }
 
 void MainWindow::takeSnapShotForBackground()
@@ -149,7 +149,7 @@ void MainWindow::setCustomPreset(int curCustomPreset, const QString &title)
     if (id.isEmpty())
         return;
     settings()->setCustomPresetTitle(id, curCustomPreset, title);
-    m_currentCamera->setPreset(curCustomPreset + CustomPresetBase);
+    currentCamera()->setPreset(curCustomPreset + CustomPresetBase);
     m_previewWin->setBoxTitle(curCustomPreset, title);
 }
 

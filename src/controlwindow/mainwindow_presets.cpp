@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "appsettings.h"
+#include "cameracontrol.h"
 #include "camerawrapper.h"
 #include "mainwindowstyle.h"
 #include "mainwindowui.h"
@@ -117,16 +118,15 @@ void MainWindow::onMemClicked(int presetNum)
     if (!canSend())
         return;
     if (!m_storeMode) {
-        m_currentCamera->callPreset(presetNum);
-        restoreExposureStep(presetNum, AeModeStep);
+        m_control->recallPreset(presetNum);
         return;
     }
 
     QPushButton *button = presetButton(presetNum);
     if (presetNum <= PictureButtonCount)
-        m_currentCamera->downloadSnapshot(presetNum);
+        currentCamera()->downloadSnapshot(presetNum);
     // The position is stored before the name is asked: cancelling the name keeps the preset.
-    m_currentCamera->setPreset(presetNum);
+    currentCamera()->setPreset(presetNum);
     bool ok = false;
     const QString entered = QInputDialog::getText(nullptr, QStringLiteral("Tavimorex"),
                                                   QStringLiteral("Preset #%1 Name:").arg(presetNum),
@@ -134,7 +134,7 @@ void MainWindow::onMemClicked(int presetNum)
     const QString name = ok && !entered.isEmpty() ? entered : button->text();
     button->setText(name);
     // The naming dialog runs a nested event loop; the camera may have gone meanwhile.
-    if (m_currentCamera)
+    if (currentCamera())
         savePresetSettings(presetNum, name);
     m_storeMode = false;
     m_ui->recallMode->setChecked(true);
@@ -142,54 +142,63 @@ void MainWindow::onMemClicked(int presetNum)
 
 void MainWindow::onPresetModeSet()
 {
-    if (m_cameraConnected)
+    if (m_control->isCameraConnected())
         m_storeMode = true;
 }
 
 void MainWindow::onRecallModeSet()
 {
-    if (m_cameraConnected)
+    if (m_control->isCameraConnected())
         m_storeMode = false;
 }
 
 void MainWindow::onCallPreset(int presetNum)
 {
-    if (!canSend())
-        return;
-    m_currentCamera->callPreset(presetNum);
+    m_control->recallPreset(presetNum);
+}
+
+void MainWindow::onPresetRecalled(int presetNum)
+{
     restoreExposureStep(presetNum, AeModeStep);
 }
 
 void MainWindow::storePresetWithName(int presetNum, const QString &name)
 {
-    if (!canSend())
-        return;
-    m_currentCamera->downloadSnapshot(presetNum);
-    m_currentCamera->setPreset(presetNum);
+    m_control->storePreset(presetNum, name);
+}
+
+void MainWindow::onPresetStored(int presetNum, const QString &name)
+{
     if (presetNum >= 1 && presetNum <= PresetButtonCount)
         presetButton(presetNum)->setText(name);
-    savePresetSettings(presetNum, name);
+    saveExposureWithPreset(presetNum);
 }
 
 bool MainWindow::isImageDownloaded() const
 {
-    return m_imageDownloaded;
+    return m_control->isImageDownloaded();
 }
 
 void MainWindow::setImageDownloaded(bool downloaded)
 {
-    m_imageDownloaded = downloaded;
+    m_control->setImageDownloaded(downloaded);
 }
 
 void MainWindow::savePresetSettings(int presetNum, const QString &name)
 {
     AppSettings *store = settings();
-    if (!store || !m_currentCamera)
+    if (!store || !currentCamera())
         return;
-    const QString id = m_currentCamera->cameraId();
-    store->setPresetName(id, presetNum, name);
-    if (!m_ui->storeExposure->isChecked())
+    store->setPresetName(currentCamera()->cameraId(), presetNum, name);
+    saveExposureWithPreset(presetNum);
+}
+
+void MainWindow::saveExposureWithPreset(int presetNum)
+{
+    AppSettings *store = settings();
+    if (!store || !currentCamera() || !m_ui->storeExposure->isChecked())
         return;
+    const QString id = currentCamera()->cameraId();
     store->setPresetAeMode(id, presetNum, m_ui->aeModeSelect->currentIndex());
     store->setPresetShutterSpeed(id, presetNum, m_ui->shutterCombo->currentIndex());
     store->setPresetIris(id, presetNum, m_ui->irisCombo->currentIndex());
@@ -205,9 +214,9 @@ void MainWindow::restoreExposureStep(int presetNum, int step)
     // Evaluated when each step runs: unchecking the option ends the replay, and a step acts on whatever
     // camera is current by then.
     AppSettings *store = settings();
-    if (!m_ui->storeExposure->isChecked() || !m_currentCamera || !store)
+    if (!m_ui->storeExposure->isChecked() || !currentCamera() || !store)
         return;
-    const QString id = m_currentCamera->cameraId();
+    const QString id = currentCamera()->cameraId();
     const int mode = store->presetAeMode(id, presetNum);
     switch (step) {
     case AeModeStep:
@@ -246,18 +255,18 @@ void MainWindow::restoreExposureStep(int presetNum, int step)
 
 void MainWindow::showPresetPicture(int presetNum)
 {
-    if (!m_currentCamera)
+    if (!currentCamera())
         return;
-    const QString path = snapshotFilePath(m_currentCamera->cameraId(), presetNum);
+    const QString path = snapshotFilePath(currentCamera()->cameraId(), presetNum);
     presetButton(presetNum)->setStyleSheet(MainWindowStyle::presetPictureButtonStyle(path));
 }
 
 void MainWindow::loadPresetButtons()
 {
     AppSettings *store = settings();
-    if (!m_currentCamera || !store)
+    if (!currentCamera() || !store)
         return;
-    const QString id = m_currentCamera->cameraId();
+    const QString id = currentCamera()->cameraId();
     for (int n = 1; n <= PresetButtonCount; ++n)
         presetButton(n)->setText(store->presetName(id, n));
     for (int n = 1; n <= PictureButtonCount; ++n)
@@ -266,7 +275,6 @@ void MainWindow::loadPresetButtons()
 
 void MainWindow::onCameraDownloadFinished(int presetNum)
 {
-    m_imageDownloaded = true;
     if (presetNum >= 1 && presetNum <= PictureButtonCount)
         showPresetPicture(presetNum);
     m_presetSettingDlg->refreshPresetImage(presetNum);

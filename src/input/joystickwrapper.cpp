@@ -4,6 +4,7 @@
 #include "qjoysticks.h"
 
 #include <QSettings>
+#include <QTimer>
 
 namespace {
 
@@ -14,6 +15,9 @@ const QString SelectedJoystickKey = QStringLiteral("selected_joystick");
 
 // Sticks inside this band (bounds included) count as centred.
 constexpr qreal DeadZone = 0.2;
+// While the controller drives a motion it is looked for this often: a device gone without a word from
+// SDL must still stop the camera well within 300 ms.
+constexpr int WatchdogMs = 100;
 
 using Signal = void (JoystickWrapper::*)();
 
@@ -87,6 +91,10 @@ JoystickWrapper::JoystickWrapper(QObject *parent)
     connect(joysticks, &QJoysticks::povChanged, this, &JoystickWrapper::joystickPOVChanged);
     connect(joysticks, &QJoysticks::axisChanged, this, &JoystickWrapper::joystickAxisChanged);
     connect(joysticks, &QJoysticks::buttonChanged, this, &JoystickWrapper::joystickButtonChanged);
+
+    m_watchdog = new QTimer(this);
+    m_watchdog->setInterval(WatchdogMs);
+    connect(m_watchdog, &QTimer::timeout, this, &JoystickWrapper::checkDrivingController);
 }
 
 JoystickWrapper::~JoystickWrapper()
@@ -96,7 +104,39 @@ JoystickWrapper::~JoystickWrapper()
 
 void JoystickWrapper::joystickCountChanged()
 {
-    // The selected index is compared at every event; a new device list needs nothing here.
+    // The selected index is compared at every event; the list only matters to a controller that drives.
+    checkDrivingController();
+}
+
+void JoystickWrapper::checkDrivingController()
+{
+    if (!m_held)
+        return;
+    const QJoysticks *joysticks = QJoysticks::sharedInstance();
+    if (joysticks->joystickExists(m_drivingIndex) && joysticks->getName(m_drivingIndex) == m_drivingName)
+        return;
+    // Whatever comes back later starts from rest.
+    m_held = 0;
+    m_drivingIndex = -1;
+    m_drivingName.clear();
+    m_watchdog->stop();
+    Q_EMIT controllerLost(QStringLiteral("controller removed"));
+}
+
+void JoystickWrapper::setHeld(int js, Held what, bool held)
+{
+    if (held) {
+        if (!m_held) {
+            m_drivingIndex = js;
+            m_drivingName = QJoysticks::sharedInstance()->getName(js);
+            m_watchdog->start();
+        }
+        m_held |= what;
+        return;
+    }
+    m_held &= ~what;
+    if (!m_held)
+        m_watchdog->stop();
 }
 
 void JoystickWrapper::joystickPOVChanged(int js, int pov, int angle)
@@ -106,6 +146,7 @@ void JoystickWrapper::joystickPOVChanged(int js, int pov, int angle)
         return;
     for (const HatMapping &mapping : HatMappings) {
         if (mapping.angle == angle) {
+            setHeld(js, HeldMove, angle != -1);
             Q_EMIT(this->*mapping.signal)();
             return;
         }
@@ -119,6 +160,8 @@ void JoystickWrapper::joystickAxisChanged(int js, int axis, qreal value)
     for (const AxisMapping &mapping : AxisMappings) {
         if (mapping.axis != axis)
             continue;
+        const bool deflected = value > DeadZone || value < -DeadZone;
+        setHeld(js, HeldMove, deflected);
         if (value > DeadZone)
             Q_EMIT(this->*mapping.positive)();
         else if (value < -DeadZone)
@@ -136,11 +179,20 @@ void JoystickWrapper::joystickButtonChanged(int js, int button, bool pressed)
     for (const ButtonMapping &mapping : ButtonMappings) {
         if (mapping.button != button)
             continue;
+        // Zoom and focus run while their button is held.
+        const Held held
+            = mapping.onPress == &W::focusInBtnTriggered || mapping.onPress == &W::focusOutBtnTriggered
+                  ? HeldFocus
+                  : HeldZoom;
         if (pressed) {
-            if (mapping.onPress)
+            if (mapping.onPress) {
+                setHeld(js, held, true);
                 Q_EMIT(this->*mapping.onPress)();
+            }
             return;
         }
+        if (mapping.onPress)
+            setHeld(js, held, false);
         if (mapping.presetOnRelease > 0)
             Q_EMIT callPreset(mapping.presetOnRelease);
         for (Signal signal : mapping.onRelease) {

@@ -3,6 +3,7 @@
 #include <QObject>
 
 class QSettings;
+class QTimer;
 
 // Turns the input of the one selected game controller into camera actions. Each signal stands for the
 // on-screen button with the same action; the main window connects them to its slots. Whether controller
@@ -49,9 +50,20 @@ Q_SIGNALS:
     void hueChangeTriggered(bool increase);
     void switchCamera(int index);
     void callPreset(int presetNum);
+    // The controller that drives a motion was removed or stopped reporting: whatever it started must stop.
+    void controllerLost(const QString &reason);
 
 private:
+    // What the selected controller holds deflected or pressed, so that losing it can be told.
+    enum Held { HeldMove = 1, HeldZoom = 2, HeldFocus = 4 };
+
     bool isControllerActive(int js) const;
+    void setHeld(int js, Held what, bool held);
+    void checkDrivingController();
 
     QSettings *m_settings = nullptr;
+    QTimer *m_watchdog = nullptr;
+    int m_held = 0;
+    int m_drivingIndex = -1;
+    QString m_drivingName;
 };

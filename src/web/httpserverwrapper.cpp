@@ -20,6 +20,7 @@
 #endif
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -45,6 +46,21 @@ double toDouble(const Params &params, const char *key)
 {
     const double value = text(params, key).toDouble();
     return std::isfinite(value) ? value : 0.0;
+}
+
+void replyParamMismatch(HttpResponse *resp);
+
+// The optional "holdMs" of "/cam/control": 0 when absent, nothing when it is not a whole number of
+// milliseconds within the lease limits.
+std::optional<int> holdTime(const Params &params)
+{
+    if (!params.contains(QLatin1String("holdMs")))
+        return 0;
+    bool ok = false;
+    const int holdMs = text(params, "holdMs").toInt(&ok, 10);
+    if (!ok || holdMs < HttpServerWrapper::MinHoldMs || holdMs > HttpServerWrapper::MaxHoldMs)
+        return std::nullopt;
+    return holdMs;
 }
 
 struct Route
@@ -148,9 +164,14 @@ const QHash<QString, Route> &routeTable()
          api({"camNum"}, [](S *s, R *r, const P &p) { Q_EMIT s->connectCam(r, toInt(p, "camNum")); })},
         {"/cam/control", api({"controlMethod", "panSpeed", "tiltSpeed", "zoomSpeed", "focusSpeed"},
                              [](S *s, R *r, const P &p) {
+                                 const std::optional<int> holdMs = holdTime(p);
+                                 if (!holdMs) {
+                                     replyParamMismatch(r);
+                                     return;
+                                 }
                                  Q_EMIT s->controlCam(r, toInt(p, "controlMethod"), toInt(p, "panSpeed"),
                                                       toInt(p, "tiltSpeed"), toInt(p, "zoomSpeed"),
-                                                      toInt(p, "focusSpeed"));
+                                                      toInt(p, "focusSpeed"), *holdMs);
                              })},
         {"/cam/stopControl",
          api({"controlMethod"},

@@ -24,6 +24,11 @@ class HttpServerWrapper : public QAbstractHttpServer
     Q_OBJECT
 
 public:
+    // Limits of "holdMs" on "/cam/control": a lease shorter than a client's renewal period or longer
+    // than a lost client should drive a camera is refused.
+    static constexpr int MinHoldMs = 200;
+    static constexpr int MaxHoldMs = 5000;
+
     explicit HttpServerWrapper(AppSettings *settings, QObject *parent = nullptr);
     ~HttpServerWrapper() override;
 
@@ -78,8 +83,14 @@ Q_SIGNALS:
     void setPreset(HttpResponse *resp, const QString &presetName, int presetNum, bool isUploadImage);
     void recallPreset(HttpResponse *resp, int presetNum, int presetSpeed);
     void connectCam(HttpResponse *resp, int camNum);
-    void controlCam(
-        HttpResponse *resp, int controlMethod, int panSpeed, int tiltSpeed, int zoomSpeed, int focusSpeed);
+    // holdMs: the optional lease of the motion, 0 when the client sends the stop itself.
+    void controlCam(HttpResponse *resp,
+                    int controlMethod,
+                    int panSpeed,
+                    int tiltSpeed,
+                    int zoomSpeed,
+                    int focusSpeed,
+                    int holdMs);
     void focusAuto(HttpResponse *resp, bool focusAuto);
     void checkImageDownloaded(HttpResponse *resp);
     void stopControl(HttpResponse *resp, int controlMethod);

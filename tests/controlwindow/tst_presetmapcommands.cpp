@@ -602,7 +602,9 @@ void tst_PresetMapCommands::snappedScreenshot()
 void tst_PresetMapCommands::disconnectingStopsThePreview()
 {
     QVERIFY(m_preview->isPlaying());
-    QMetaObject::invokeMethod(m_window, "onCameraDisconnected");
+    QVERIFY(m_window->currentCamera());
+    // As a camera reports its disconnection.
+    Q_EMIT m_window->currentCamera()->clientDisconnected();
     QVERIFY(!m_preview->isPlaying());
     QVERIFY(!m_preview->isCameraAvailable());
     QCOMPARE(messageOf([this] { Q_EMIT m_dialog->showHidePictureInPictureClicked(); }), NoCamera);

@@ -23,6 +23,8 @@ public:
                 slot = "recordInt(int)";
             else if (signal.parameterCount() == 1 && signal.parameterType(0) == QMetaType::Bool)
                 slot = "recordBool(bool)";
+            else if (signal.parameterCount() == 1 && signal.parameterType(0) == QMetaType::QString)
+                slot = "recordString(QString)";
             else if (signal.parameterCount() != 0)
                 qFatal("SignalLog: no recorder for %s", signal.methodSignature().constData());
             connect(source, signal, this, self->method(self->indexOfSlot(slot.constData())));
@@ -34,6 +36,7 @@ public:
 private Q_SLOTS:
     void record() { entries.append(signalName() + QStringLiteral("()")); }
     void recordInt(int value) { entries.append(signalName() + QStringLiteral("(%1)").arg(value)); }
+    void recordString(const QString &value) { entries.append(signalName() + QStringLiteral("(%1)").arg(value)); }
     void recordBool(bool value)
     {
         entries.append(signalName() + (value ? QStringLiteral("(true)") : QStringLiteral("(false)")));

@@ -340,7 +340,15 @@ void tst_HttpServerWrapper::apiRoutes_data()
         << QByteArray("connectCam") << L{5};
     QTest::newRow("cam control") << QByteArray(
         "GET") << QByteArray("/cam/control?controlMethod=2&panSpeed=10&tiltSpeed=7&zoomSpeed=3&focusSpeed=4")
-                                 << 200 << none << QByteArray("controlCam") << L{2, 10, 7, 3, 4};
+                                 << 200 << none << QByteArray("controlCam") << L{2, 10, 7, 3, 4, 0};
+    const QByteArray control
+        = "/cam/control?controlMethod=1&panSpeed=10&tiltSpeed=7&zoomSpeed=3&focusSpeed=4";
+    QTest::newRow("cam control, shortest lease")
+        << QByteArray("GET") << QByteArray(control + "&holdMs=200") << 200 << none << QByteArray("controlCam")
+        << L{1, 10, 7, 3, 4, 200};
+    QTest::newRow("cam control, longest lease")
+        << QByteArray("GET") << QByteArray(control + "&holdMs=5000") << 200 << none
+        << QByteArray("controlCam") << L{1, 10, 7, 3, 4, 5000};
     QTest::newRow("cam stopControl") << QByteArray("GET") << QByteArray("/cam/stopControl?controlMethod=4")
                                      << 200 << none << QByteArray("stopControl") << L{4};
     QTest::newRow("cam focusAuto true") << QByteArray("GET") << QByteArray("/cam/focusAuto?focusAuto=true")
@@ -360,6 +368,12 @@ void tst_HttpServerWrapper::apiRoutes_data()
         << QByteArray("GET") << QByteArray("/cam/control") << 400 << mismatch << none << L{};
     QTest::newRow("control with only controlMethod")
         << QByteArray("GET") << QByteArray("/cam/control?controlMethod=2") << 400 << mismatch << none << L{};
+    for (const char *holdMs :
+         {"199", "5001", "0", "-300", "1000.5", "1e3", "abc", "", "0x3e8", "99999999999"}) {
+        QTest::newRow(qPrintable(QStringLiteral("cam control, lease %1").arg(QLatin1String(holdMs))))
+            << QByteArray("GET") << QByteArray(control + "&holdMs=" + holdMs) << 400 << mismatch << none
+            << L{};
+    }
     QTest::newRow("malformed part before a parameter")
         << QByteArray("GET") << QByteArray("/cam/recallPreset?presetNum=4&junk&callSpeed=5") << 400
         << mismatch << none << L{};
