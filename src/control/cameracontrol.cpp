@@ -22,6 +22,7 @@ CameraControl::CameraControl(AppSettings *settings, QObject *parent) : QObject(p
     for (MotionAxis axis : Axes) {
         auto *timer = new QTimer(this);
         timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
         connect(timer, &QTimer::timeout, this,
                 [this, axis] { autoStop(axis, QStringLiteral("lease expired")); });
         m_leaseTimers[index(axis)] = timer;

@@ -36,7 +36,10 @@ public:
 private Q_SLOTS:
     void record() { entries.append(signalName() + QStringLiteral("()")); }
     void recordInt(int value) { entries.append(signalName() + QStringLiteral("(%1)").arg(value)); }
-    void recordString(const QString &value) { entries.append(signalName() + QStringLiteral("(%1)").arg(value)); }
+    void recordString(const QString &value)
+    {
+        entries.append(signalName() + QStringLiteral("(%1)").arg(value));
+    }
     void recordBool(bool value)
     {
         entries.append(signalName() + (value ? QStringLiteral("(true)") : QStringLiteral("(false)")));
