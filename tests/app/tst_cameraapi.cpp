@@ -8,6 +8,7 @@
 #include "testdatahome.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void controlMovesTheCurrentCamera();
     void stopControl_data();
     void stopControl();
+    void holdLeaseStopsAStaleMotion();
+    void holdLeaseEndsWithStopOrCameraSwitch();
     void recallSetsSpeedThenRecalls();
     void setPresetFetchesThePictureAndReportsItOnce();
     void focusAuto();
@@ -233,6 +236,72 @@ void tst_CameraApi::stopControl()
     QTest::qWait(400);
     for (const QByteArray &rx : m_sim.rxPackets(Cameras.at(0)))
         QVERIFY2(rx.startsWith(QByteArray::fromHex("8109")), rx.toHex(' ').constData());
+}
+
+void tst_CameraApi::holdLeaseStopsAStaleMotion()
+{
+    // A client that vanished mid-motion: the program stops the camera itself once the lease runs out.
+    connectCamera(0);
+    m_sim.clearLog();
+    const QList<QPair<QString, QString>> panLeft
+        = {{"controlMethod", "1"}, {"panSpeed", "10"},  {"tiltSpeed", "7"},
+           {"zoomSpeed", "3"},     {"focusSpeed", "4"}, {"holdMs", "400"}};
+    const QByteArray drive = hex("81 01 06 01 0a 00 01 03 ff");
+    const QByteArray stop = hex("81 01 06 01 00 00 03 03 ff");
+    QCOMPARE(get("/cam/control", panLeft).value("status").toString(), QString("OK"));
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), drive));
+    // Renewed every 150 ms for a second: no stop meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 1000) {
+        QTest::qWait(150);
+        QCOMPARE(get("/cam/control", panLeft).value("status").toString(), QString("OK"));
+    }
+    QCOMPARE(m_sim.countRx(Cameras.at(0), stop), 0);
+    QElapsedTimer sinceLast;
+    sinceLast.start();
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), stop, 2000));
+    QVERIFY2(sinceLast.elapsed() < 1000, qPrintable(QString::number(sinceLast.elapsed())));
+    QTest::qWait(300);
+    QCOMPARE(m_sim.countRx(Cameras.at(0), stop), 1);
+
+    // Without holdMs nothing stops by itself.
+    m_sim.clearLog();
+    QList<QPair<QString, QString>> unleased = panLeft;
+    unleased.removeLast();
+    get("/cam/control", unleased);
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), drive));
+    QTest::qWait(700);
+    QCOMPARE(m_sim.countRx(Cameras.at(0), stop), 0);
+    get("/cam/stopControl", {{"controlMethod", "1"}});
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), stop));
+}
+
+void tst_CameraApi::holdLeaseEndsWithStopOrCameraSwitch()
+{
+    connectCamera(0);
+    m_sim.clearLog();
+    const QByteArray zoomStop = hex("81 01 04 07 00 ff");
+    const QList<QPair<QString, QString>> zoomIn
+        = {{"controlMethod", "7"}, {"panSpeed", "10"},  {"tiltSpeed", "7"},
+           {"zoomSpeed", "3"},     {"focusSpeed", "4"}, {"holdMs", "400"}};
+    get("/cam/control", zoomIn);
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), hex("81 01 04 07 23 ff")));
+    get("/cam/stopControl", {{"controlMethod", "7"}});
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), zoomStop));
+    // The lease ended with the stop: no second stop when it would have run out.
+    QTest::qWait(700);
+    QCOMPARE(m_sim.countRx(Cameras.at(0), zoomStop), 1);
+
+    // A lease belongs to the camera that was current: selecting another one stops it first.
+    m_sim.clearLog();
+    QList<QPair<QString, QString>> longLease = zoomIn;
+    longLease.last().second = QStringLiteral("5000");
+    get("/cam/control", longLease);
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), hex("81 01 04 07 23 ff")));
+    connectCamera(1);
+    QVERIFY(m_sim.waitForRx(Cameras.at(0), zoomStop, 1000));
+    QCOMPARE(m_sim.countRx(Cameras.at(1), zoomStop), 0);
 }
 
 void tst_CameraApi::recallSetsSpeedThenRecalls()
