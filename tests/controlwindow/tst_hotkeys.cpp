@@ -70,6 +70,8 @@ private Q_SLOTS:
     void otherKeysDoNothing();
     void disabledSettingDoesNothing();
     void focusedComboTakesLetterKeys();
+    void deactivationStopsHeldMotions_data();
+    void deactivationStopsHeldMotions();
 
 private:
     template<typename T>
@@ -374,3 +376,67 @@ int main(int argc, char *argv[])
 }
 
 #include "tst_hotkeys.moc"
+
+void TstHotkeys::deactivationStopsHeldMotions_data()
+{
+    QTest::addColumn<int>("code");       // a hotkey held, or 0
+    QTest::addColumn<QString>("button"); // an on-screen button held, or empty
+    QTest::addColumn<QByteArray>("pressed");
+    QTest::addColumn<QByteArray>("stop");
+
+    QTest::newRow("hotkey A") << int(Qt::Key_A) << QString() << packet("810106010c090103ff")
+                              << packet("810106010c090303ff");
+    QTest::newRow("hotkey Q") << int(Qt::Key_Q) << QString() << packet("8101040726ff")
+                              << packet("8101040700ff");
+    QTest::newRow("button MoveLeft") << 0 << QStringLiteral("MoveLeft") << packet("810106010c000103ff")
+                                     << packet("8101060100000303ff");
+    QTest::newRow("button ZoomIn") << 0 << QStringLiteral("ZoomIn") << packet("8101040726ff")
+                                   << packet("8101040700ff");
+    QTest::newRow("button focusOut") << 0 << QStringLiteral("focusOut") << QByteArray()
+                                     << packet("8101040800ff");
+}
+
+void TstHotkeys::deactivationStopsHeldMotions()
+{
+    QFETCH(int, code);
+    QFETCH(QString, button);
+    QFETCH(QByteArray, pressed);
+    QFETCH(QByteArray, stop);
+    QVERIFY(flushAndClear());
+    QPushButton *held = button.isEmpty() ? nullptr : find<QPushButton>(button.toLatin1().constData());
+    if (held && !held->isEnabled()) {
+        // Manual focus, so that the focus buttons take a press.
+        auto *autoFocus = find<QCheckBox>("autoFocus");
+        if (autoFocus->isChecked())
+            QTest::mouseClick(autoFocus, Qt::LeftButton, {}, QPoint(6, autoFocus->height() / 2));
+        QTRY_VERIFY(held->isEnabled());
+        QVERIFY(flushAndClear());
+    }
+    if (code)
+        key(true, code);
+    else
+        QTest::mousePress(held, Qt::LeftButton);
+    if (!pressed.isEmpty())
+        QVERIFY(m_sim.waitForRx(Cam, pressed));
+    else
+        QTRY_VERIFY(!commands().isEmpty());
+
+    // Another window takes the focus: the release will go there, so the motion stops now.
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("another program"));
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QVERIFY(m_sim.waitForRx(Cam, stop, 2000));
+    if (held)
+        QVERIFY(!held->isDown());
+    other.close();
+    activate();
+    // The late release is a release like any other.
+    if (code)
+        key(false, code);
+    else
+        QTest::mouseRelease(held, Qt::LeftButton);
+    QVERIFY(flushAndClear());
+}
