@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -93,6 +94,9 @@ private Q_SLOTS:
     void buttons();
     void sliderTriggersNeedThreeEventsPerStep();
     void switchCameraSelectsOneOfTheFirstFour();
+    // Last: it detaches and re-attaches a pad.
+    void removedPadStopsItsMotion_data();
+    void removedPadStopsItsMotion();
 
 private:
     template<typename T>
@@ -503,3 +507,57 @@ int main(int argc, char *argv[])
 }
 
 #include "tst_joystickmapping.moc"
+
+void TstJoystickMapping::removedPadStopsItsMotion_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QByteArray>("moving");
+    QTest::addColumn<QByteArray>("stop");
+    QTest::newRow("stick") << QStringLiteral("axis") << Right << Stop;
+    QTest::newRow("hat") << QStringLiteral("hat") << Up << Stop;
+    QTest::newRow("zoom button") << QStringLiteral("button") << packet("8101040726ff") << ZoomStop;
+}
+
+void TstJoystickMapping::removedPadStopsItsMotion()
+{
+    QFETCH(QString, input);
+    QFETCH(QByteArray, moving);
+    QFETCH(QByteArray, stop);
+    QVERIFY(waitConnected(CamA, m_sim.countEvents(CamA, QStringLiteral("CONNECT")) - 1));
+    select(1);
+    QVERIFY(flushAndClear());
+    if (input == QLatin1String("axis"))
+        moveAxis(1, 3, 32767);
+    else if (input == QLatin1String("hat"))
+        moveHat(1, SDL_HAT_UP);
+    else
+        pressButton(1, 5, true);
+    QVERIFY(m_sim.waitForRx(CamA, moving));
+    const int stopsBefore = m_sim.countRx(CamA, stop);
+
+    // Unplugged while deflected or held: no release ever comes.
+    const qint64 unplugged = QDateTime::currentMSecsSinceEpoch();
+    m_pad1->detach();
+    QVERIFY(m_sim.waitForRx(CamA, stop, 2000, stopsBefore + 1));
+    const QList<QByteArray> packets = m_sim.rxPackets(CamA);
+    const QList<qint64> times = m_sim.rxTimestamps(CamA);
+    qint64 stoppedAt = -1;
+    for (qsizetype i = packets.size() - 1; i >= 0; --i) {
+        if (packets.at(i) == stop) {
+            stoppedAt = times.at(i);
+            break;
+        }
+    }
+    QVERIFY2(stoppedAt - unplugged < 300, qPrintable(QString::number(stoppedAt - unplugged)));
+
+    // Plugged in again, it starts from rest: nothing moves until it is moved.
+    QVERIFY(flushAndClear());
+    m_pad1 = std::make_unique<VirtualPad>("Pad One", 6, 14, 1);
+    QVERIFY(m_pad1->isValid());
+    QTRY_COMPARE_WITH_TIMEOUT(QJoysticks::sharedInstance()->count(), 2, 5000);
+    pressButton(1, SpareButton, true);
+    pressButton(1, SpareButton, false);
+    QTest::qWait(200);
+    const Packets after = flushedCommands();
+    QVERIFY2(!after.contains(moving), qPrintable(hexOf(after)));
+}
