@@ -253,6 +253,7 @@ private:
 
     // Camera selection.
     void selectCamera(int cameraNum);
+    void highlightCameraButton(int cameraNum);
     QPushButton *cameraButton(int cameraNum) const;
 
     // Motion and speeds.

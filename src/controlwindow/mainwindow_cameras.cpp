@@ -126,11 +126,8 @@ void MainWindow::onCurrentCameraChanged(CameraWrapper *camera)
     // A camera chosen from anywhere (button, controller, browser) is shown as the current one.
     AppServices *services = appServices();
     const int index = services ? int(services->cameras().indexOf(camera)) : -1;
-    if (index >= 0 && index < CameraButtonCount) {
-        for (int n = 1; n <= CameraButtonCount; ++n)
-            cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
-        cameraButton(index + 1)->setStyleSheet(MainWindowStyle::currentCameraButtonStyle());
-    }
+    if (index >= 0 && index < CameraButtonCount)
+        highlightCameraButton(index + 1);
     loadPresetButtons();
 }
 
@@ -144,11 +141,16 @@ void MainWindow::refreshCameraButtons()
         cameraButton(n)->setText(cameras.at(n - 1)->cameraName().left(CameraButtonTextLength));
 }
 
-void MainWindow::selectCamera(int cameraNum)
+void MainWindow::highlightCameraButton(int cameraNum)
 {
     for (int n = 1; n <= CameraButtonCount; ++n)
         cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
     cameraButton(cameraNum)->setStyleSheet(MainWindowStyle::currentCameraButtonStyle());
+}
+
+void MainWindow::selectCamera(int cameraNum)
+{
+    highlightCameraButton(cameraNum);
 
     AppServices *services = appServices();
     if (!services)
