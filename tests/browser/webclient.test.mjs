@@ -114,20 +114,74 @@ test('a click on Tilt Up moves for about half a second', async () => {
   await page.context().close();
 });
 
-test('holding a control button keeps the motion until release', async () => {
-  const page = await openPage('/');
-  await selectCamera(page, 0);
-  rig.clearSimLog();
-  const button = await page.$('button[title="Pan Left"]');
+async function pressButton(page, title) {
+  const button = await page.$(`button[title="${title}"]`);
   const box = await button.boundingBox();
   await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
   await page.mouse.down();
+}
+
+const PAN_LEFT = ['81 01 06 01', '01 03 ff'];
+const PAN_TILT_STOP = ['81 01 06 01', '03 03 ff'];
+const countOf = (packets, [prefix, suffix]) => packets.filter((p) => p.hex.startsWith(prefix) && p.hex.endsWith(suffix)).length;
+
+test('holding a control button renews its lease until release, then one stop', async () => {
+  const page = await openPage('/');
+  await selectCamera(page, 0);
+  rig.clearSimLog();
+  const since = Date.now();
+  await pressButton(page, 'Pan Left');
   await page.waitForTimeout(1500);
   const beforeRelease = rig.simPackets(CAMERAS[0]);
-  assert.ok(hexStartsWith(beforeRelease, '81 01 06 01', '01 03 ff'), 'pan left sent');
-  assert.ok(!hexStartsWith(beforeRelease, '81 01 06 01', '03 03 ff'), 'no stop while held');
+  assert.ok(hexStartsWith(beforeRelease, ...PAN_LEFT), 'pan left sent');
+  assert.ok(!hexStartsWith(beforeRelease, ...PAN_TILT_STOP), 'no stop while held');
+  const starts = page.apiCalls.filter((c) => c.path === '/cam/control' && c.at >= since);
+  assert.ok(starts.length >= 4, `renewed every 300 ms while held (${starts.length} starts in 1.5 s)`);
+  assert.ok(starts.every((c) => c.params.holdMs === '1000' && c.params.controlMethod === '1'), 'leased pan left');
   await page.mouse.up();
-  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 06 01', '03 03 ff'), 3000, 'stop on release');
+  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), ...PAN_TILT_STOP), 3000, 'stop on release');
+  const released = Date.now();
+  // Past the lease: the program must not stop a second time, nor the page renew after the release.
+  await page.waitForTimeout(1300);
+  assert.equal(countOf(rig.simPackets(CAMERAS[0]), PAN_TILT_STOP), 1, 'one stop');
+  assert.equal(page.apiCalls.filter((c) => c.path === '/cam/control' && c.at > released).length, 0,
+    'no renewal after release');
+  await page.context().close();
+});
+
+test('a held button whose page loses the network stops within 1.3 s of the last renewal', async (t) => {
+  const page = await openPage('/');
+  await selectCamera(page, 0);
+  rig.clearSimLog();
+  await pressButton(page, 'Pan Left');
+  await page.waitForTimeout(2000);
+  // From now on nothing the page sends reaches the program, the release included.
+  await page.route('**/cam/**', (route) => route.abort());
+  await page.mouse.up();
+  const stop = await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), ...PAN_TILT_STOP), 3000,
+    'stop by the program');
+  const renewals = page.apiCalls.filter((c) => c.path === '/cam/control');
+  const last = renewals[renewals.length - 1];
+  const delay = stop.at - last.at;
+  t.diagnostic(`program's stop ${delay} ms after the last renewal`);
+  assert.ok(delay >= 800 && delay <= 1300, `stop ${delay} ms after the last renewal`);
+  assert.ok(countOf(rig.simPackets(CAMERAS[0]), PAN_LEFT) >= 1, 'pan left sent');
+  await page.context().close();
+});
+
+test('a page closed while a button is held stops the motion at once', async (t) => {
+  const page = await openPage('/');
+  await selectCamera(page, 0);
+  rig.clearSimLog();
+  await pressButton(page, 'Zoom In');
+  await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 04 07 2'), 3000, 'zoom in');
+  const closed = Date.now();
+  await page.close();
+  const stop = await waitFor(() => hexStartsWith(rig.simPackets(CAMERAS[0]), '81 01 04 07 00 ff'), 3000,
+    'zoom stop');
+  t.diagnostic(`zoom stop ${stop.at - closed} ms after closing the page`);
+  // Well before the lease would run out: the page's own stop, not the program's.
+  assert.ok(stop.at - closed < 700, `zoom stop ${stop.at - closed} ms after closing`);
   await page.context().close();
 });
 

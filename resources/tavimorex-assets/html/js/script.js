@@ -204,25 +204,69 @@
 
   // A control button moves the camera while it is held; a short click gives a half-second motion:
   // the stop goes out 500 ms after the program confirmed the start, or on release if that is later.
+  // A held motion is a lease the page renews: should the release never reach the program (the phone
+  // leaves the Wi-Fi, the tab is killed), the program stops the camera itself once HOLD_MS pass
+  // without a renewal.
+  const HOLD_MS = 1000;
+  const RENEW_MS = 300;
+  const MOVE_HOME = 4;
+  const runningMotions = new Set();
+
+  // A stop that must leave even while the page is going away.
+  function sendStopNow(method) {
+    const query = new URLSearchParams({ controlMethod: method }).toString();
+    quietly(fetch('/cam/stopControl?' + query, { cache: 'no-store', keepalive: true }));
+  }
+
   function startControl(method) {
     const motion = { method: method, released: false, stopDue: false, stopped: false };
-    const stop = () => {
+    const leased = method !== MOVE_HOME;
+    const params = () => Object.assign({ controlMethod: method }, speeds(), leased ? { holdMs: HOLD_MS } : {});
+    let renewal = null;
+    const endRenewal = () => {
+      if (renewal !== null) clearInterval(renewal);
+      renewal = null;
+    };
+    const stop = (urgent) => {
       if (motion.stopped) return;
       motion.stopped = true;
-      quietly(api('/cam/stopControl', { controlMethod: method }));
+      endRenewal();
+      runningMotions.delete(motion);
+      if (urgent) {
+        sendStopNow(method);
+      } else {
+        quietly(api('/cam/stopControl', { controlMethod: method }));
+      }
     };
     motion.release = () => {
       motion.released = true;
-      if (motion.stopDue) stop();
+      endRenewal();
+      if (motion.stopDue) stop(false);
     };
-    quietly(api('/cam/control', Object.assign({ controlMethod: method }, speeds())).then(() => {
+    motion.abandon = () => stop(true);
+    runningMotions.add(motion);
+    quietly(api('/cam/control', params()).then(() => {
       setTimeout(() => {
         motion.stopDue = true;
-        if (motion.released) stop();
+        if (motion.released) stop(false);
       }, STOP_DELAY_MS);
     }));
+    if (leased) {
+      renewal = setInterval(() => {
+        if (!motion.released && !motion.stopped) quietly(api('/cam/control', params()));
+      }, RENEW_MS);
+    }
     return motion;
   }
+
+  // A page that is hidden or closed will not see the release: stop whatever it moves now.
+  function abandonRunningMotions() {
+    Array.from(runningMotions).forEach((motion) => motion.abandon());
+  }
+  document.addEventListener('visibilitychange', () => {
+    if (document.visibilityState === 'hidden') abandonRunningMotions();
+  });
+  window.addEventListener('pagehide', abandonRunningMotions);
 
   function bindControlButton(button) {
     const method = CONTROL_METHODS[button.title];
