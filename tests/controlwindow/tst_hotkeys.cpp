@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -426,9 +427,12 @@ void TstHotkeys::deactivationStopsHeldMotions()
     other.setWindowTitle(QStringLiteral("another program"));
     other.resize(200, 100);
     other.show();
+    QElapsedTimer deactivated;
+    deactivated.start();
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     QVERIFY(m_sim.waitForRx(Cam, stop, 2000));
+    qInfo("window deactivated: stop seen by the camera %lld ms later", deactivated.elapsed());
     if (held)
         QVERIFY(!held->isDown());
     other.close();

@@ -548,6 +548,7 @@ void TstJoystickMapping::removedPadStopsItsMotion()
             break;
         }
     }
+    qInfo("controller removed: stop %lld ms after the unplug", stoppedAt - unplugged);
     QVERIFY2(stoppedAt - unplugged < 300, qPrintable(QString::number(stoppedAt - unplugged)));
 
     // Plugged in again, it starts from rest: nothing moves until it is moved.
