@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "memorytrimmer.h"
 #include "obswrapper.h"
+#include "tavimorexversion.h"
 #include "unixsignalquitter.h"
 #include "vmixwrapper.h"
 #include "webapi.h"
@@ -28,7 +29,7 @@ TavimorexApp::TavimorexApp(int &argc, char **argv) : QApplication(argc, argv)
 {
     setInstance(this);
     setApplicationName(QStringLiteral("tavimorex"));
-    setApplicationVersion(QStringLiteral("1.4.1"));
+    setApplicationVersion(QStringLiteral(TAVIMOREX_VERSION));
     setQuitOnLastWindowClosed(true);
     m_signalQuitter = new UnixSignalQuitter(this);
     new MemoryTrimmer(this);
