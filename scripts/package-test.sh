@@ -93,7 +93,8 @@ if ldd /usr/bin/tavimorex | grep -q 'not found'; then
   ldd /usr/bin/tavimorex
   fail "the installed program misses a library"
 fi
-ldd /usr/bin/tavimorex | grep -q "/usr/lib/.*/tavimorex/liblensgrip.so.1" || fail "Lensgrip not found in its folder"
+ldd /usr/bin/tavimorex | grep -Eq 'liblensgrip\.so\.1 => /usr/\S*/tavimorex/liblensgrip\.so\.1 ' ||
+  fail "Lensgrip is not taken from the program's private library folder"
 
 # The build folder out of sight: everything the program needs must come from the package.
 mv "$build" "$build.away"
