@@ -100,7 +100,9 @@ ldd /usr/bin/tavimorex | grep -Eq 'liblensgrip\.so\.1 => /usr/\S*/tavimorex/libl
 mv "$build" "$build.away"
 
 step "tavimorex --version and --help"
-/usr/bin/tavimorex --version | tee /dev/stderr | grep -qx "tavimorex $version (Qt .*)" || fail "--version"
+version_text="$(/usr/bin/tavimorex --version)"
+echo "$version_text"
+grep -qx "tavimorex $version (Qt .*)" <<<"$version_text" || fail "--version printed: $version_text"
 data="$(mktemp -d)"
 help="$(XDG_DATA_HOME="$data" /usr/bin/tavimorex --help)"
 grep -q -- "--version" <<<"$help" || fail "--help lists no options"
