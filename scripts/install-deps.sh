@@ -29,7 +29,7 @@ packages=(
   # fuzz targets: libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer
   clang libclang-rt-14-dev llvm
   # the Debian package (cpack, dpkg-shlibdeps) and its checks (scripts/package-test.sh)
-  dpkg-dev file lintian desktop-file-utils appstream curl
+  dpkg-dev file lintian desktop-file-utils appstream curl x11-utils
 )
 
 export DEBIAN_FRONTEND=noninteractive

@@ -145,6 +145,23 @@ pid=""
 [ "$status" -eq 0 ] || fail "the program exited with $status after SIGTERM"
 grep -q "cameraslist" "$data/tavimorex/tavimorex-controller/settings.ini" || fail "no settings written"
 
+step "the window's class under X is the desktop entry's StartupWMClass"
+wm_class="$(sed -n 's/^StartupWMClass=//p' "$desktop")"
+[ -n "$wm_class" ] || fail "$desktop has no StartupWMClass"
+classes="$(XDG_DATA_HOME="$data/x11" xvfb-run -a bash -c '
+  /usr/bin/tavimorex >/dev/null 2>&1 & pid=$!
+  for _ in $(seq 1 50); do
+    windows="$(xwininfo -root -tree | awk "/\"Tavimorex App/ {print \$1}")"
+    [ -n "$windows" ] && break
+    sleep 0.2
+  done
+  for window in $windows; do xprop -id "$window" WM_CLASS; done
+  kill -TERM $pid
+  wait $pid')" || fail "the program under X did not quit cleanly"
+echo "$classes"
+grep -qF "WM_CLASS(STRING) = \"$wm_class\", \"$wm_class\"" <<<"$classes" ||
+  fail "the main window's class is not \"$wm_class\""
+
 mv "$build.away" "$build"
 
 step "removing the packages with apt"
