@@ -58,7 +58,9 @@ for deb in "$main_deb" "$tools_deb"; do
   echo "$deb: $(du -k "$deb" | cut -f1) KiB, installed $(dpkg-deb -f "$deb" Installed-Size) KiB"
   echo "  Depends: $(dpkg-deb -f "$deb" Depends)"
 done
-if dpkg-deb -c "$main_deb" | grep -E -q '/usr/include/|/liblensgrip\.so( |$)'; then
+# Whole outputs into variables: with pipefail, "grep -q" ending a pipe early would fail the producer.
+contents="$(dpkg-deb -c "$main_deb")"
+if grep -E -q '/usr/include/|/liblensgrip\.so( |$)' <<<"$contents"; then
   fail "$main_deb holds Lensgrip's headers or development link"
 fi
 
@@ -75,7 +77,14 @@ cd /
 step "the installed files"
 desktop="/usr/share/applications/$app_id.desktop"
 metainfo="/usr/share/metainfo/$app_id.metainfo.xml"
-desktop-file-validate "$desktop" || fail "desktop-file-validate: $desktop"
+desktop_out="$(desktop-file-validate "$desktop" 2>&1)" || {
+  echo "$desktop_out"
+  fail "desktop-file-validate: $desktop"
+}
+[ -z "$desktop_out" ] || echo "$desktop_out"
+if grep -q 'error:\|warning:' <<<"$desktop_out"; then
+  fail "desktop-file-validate reports errors or warnings"
+fi
 appstream_out="$(appstreamcli validate --no-net "$metainfo" 2>&1)" || {
   echo "$appstream_out"
   fail "appstreamcli validate: $metainfo"
@@ -86,15 +95,19 @@ if grep -q '^[EW]:' <<<"$appstream_out"; then
 fi
 for size in 48 64 128 256; do
   icon="/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
-  file "$icon" | grep -q "PNG image data, $size x $size" || fail "icon $icon is not a $size px PNG"
+  grep -q "PNG image data, $size x $size" <<<"$(file "$icon")" || fail "icon $icon is not a $size px PNG"
 done
 [ -f "/usr/share/icons/hicolor/scalable/apps/$app_id.svg" ] || fail "no scalable icon"
-if ldd /usr/bin/tavimorex | grep -q 'not found'; then
-  ldd /usr/bin/tavimorex
+libraries="$(ldd /usr/bin/tavimorex)"
+if grep -q 'not found' <<<"$libraries"; then
+  echo "$libraries"
   fail "the installed program misses a library"
 fi
-ldd /usr/bin/tavimorex | grep -Eq 'liblensgrip\.so\.1 => /usr/\S*/tavimorex/liblensgrip\.so\.1 ' ||
+grep -Eq 'liblensgrip\.so\.1 => /usr/\S*/tavimorex/liblensgrip\.so\.1 ' <<<"$libraries" ||
   fail "Lensgrip is not taken from the program's private library folder"
+for tool in tavimorex-ptzsim tavimorex-switcherfakes; do
+  QT_QPA_PLATFORM=offscreen "/usr/bin/$tool" --help >/dev/null || fail "/usr/bin/$tool --help"
+done
 
 # The build folder out of sight: everything the program needs must come from the package.
 mv "$build" "$build.away"
