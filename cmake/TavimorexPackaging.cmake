@@ -48,7 +48,6 @@ set_target_properties(lensgrip tavimorex-ptzsim tavimorex-switcherfakes PROPERTI
 
 # Each package's copyright notice, changelog (Debian policy: /usr/share/doc/<package>/) and manual pages,
 # compressed the reproducible way (gzip -n: no name, no time stamp).
-set(compressed)
 function(tavimorex_gzip_at_build source out_var)
   add_custom_command(
     OUTPUT "${source}.gz"
@@ -58,16 +57,18 @@ function(tavimorex_gzip_at_build source out_var)
   set(${out_var} "${source}.gz" PARENT_SCOPE)
 endfunction()
 
+set(compressed)
 foreach(package IN ITEMS tavimorex tavimorex-tools)
   set(TAVIMOREX_PACKAGE "${package}")
   configure_file("${packaging_src}/changelog.in" "${packaging_out}/doc/${package}/changelog" @ONLY)
   tavimorex_gzip_at_build("${packaging_out}/doc/${package}/changelog" changelog_gz)
   list(APPEND compressed "${changelog_gz}")
-  install(FILES "${packaging_src}/copyright" "${changelog_gz}" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/${package}"
-          COMPONENT ${TAVIMOREX_COMPONENT_${package}})
+  install(FILES "${packaging_src}/copyright" "${changelog_gz}"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/${package}" COMPONENT ${TAVIMOREX_COMPONENT_${package}})
 endforeach()
 
-foreach(page IN ITEMS tavimorex:Runtime lensgrip-ctl:Runtime tavimorex-ptzsim:Tools tavimorex-switcherfakes:Tools)
+foreach(page IN ITEMS tavimorex:Runtime lensgrip-ctl:Runtime
+                      tavimorex-ptzsim:Tools tavimorex-switcherfakes:Tools)
   string(REPLACE ":" ";" page "${page}")
   list(GET page 0 program)
   list(GET page 1 component)
