@@ -40,7 +40,7 @@ cleanup() {
 trap cleanup EXIT
 
 step "building the packages in $build (clean)"
-rm -rf "$build"
+rm -rf "$build" "$build.away"
 # Only what the packages hold: no tests, no benchmarks. /usr as prefix gives the multiarch library folder.
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_INSTALL_PREFIX=/usr \
   -DTAVIMOREX_BUILD_TESTS=OFF -DTAVIMOREX_BUILD_BENCH=OFF >/dev/null
