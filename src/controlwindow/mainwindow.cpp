@@ -19,6 +19,7 @@
 #include "pantiltlimitdlg.h"
 #include "presetsettingdlg.h"
 #include "previewwin.h"
+#include "tavimorexversion.h"
 #include "webserversettings.h"
 #include "xboxhelp.h"
 
@@ -34,7 +35,7 @@
 
 namespace {
 const QString WindowTitle = QStringLiteral("Tavimorex App");
-const QString Version = QStringLiteral("v1.4.1");
+const QString Version = QStringLiteral("v" TAVIMOREX_VERSION);
 } // namespace
 
 MainWindow::MainWindow(CameraControl *control, QWidget *parent)

@@ -15,6 +15,7 @@
 #include "ptzsimprocess.h"
 #include "snapshotfilepath.h"
 #include "tavimorexapp.h"
+#include "tavimorexversion.h"
 #include "testdatahome.h"
 #include "webserversettings.h"
 
@@ -261,7 +262,7 @@ void TstMainWindow::initTestCase()
 
 void TstMainWindow::startsCompactWithTitle()
 {
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Tavimorex App - v1.4.1"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Tavimorex App - v" TAVIMOREX_VERSION));
     QCOMPARE(m_window->objectName(), QStringLiteral("MainWindow"));
     QVERIFY(find<QWidget>("leftPanel")->isVisible());
     QVERIFY(find<QWidget>("rightPanel")->isHidden());
