@@ -85,11 +85,12 @@ QString USBCamera::presetKey(int presetNum, const char *axis) const
 
 void USBCamera::connectCamera()
 {
-    // Connecting again re-opens the device, which recovers a camera that was unplugged meanwhile.
-    disconnectCamera();
+    // Connecting again re-opens the device (the library lets go of the old one first), which recovers
+    // a camera that was unplugged and plugged in meanwhile. A connected camera stays connected through
+    // that: the window keeps it as its current camera.
     QByteArray name = cameraId().toUtf8();
     if (!m_library->connectDevice(name.data())) {
-        // Nothing was connected, so this emits nothing: a missing camera is silent.
+        // Silent for a camera that was not connected; one that was has just been lost, and says so.
         disconnectCamera();
         return;
     }

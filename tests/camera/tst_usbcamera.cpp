@@ -56,6 +56,8 @@ private Q_SLOTS:
 
     void connectSetsRangesAndPolls();
     void missingDeviceIsSilent();
+    void reconnectKeepsConnection();
+    void reconnectToUnpluggedDevice();
     void operations_data();
     void operations();
     void baseOperationsDoNothing_data();
@@ -160,6 +162,51 @@ void TestUSBCamera::missingDeviceIsSilent()
     QCOMPARE(updated.count(), 0);
     QCOMPARE(speedText(camera.panSpeedRange()), QStringLiteral("0,0,0"));
     QCOMPARE(m_device->openHandles, 0);
+}
+
+void TestUSBCamera::reconnectKeepsConnection()
+{
+    // Choosing the current camera again re-opens the device; the camera never stops being connected.
+    USBCamera *camera = connectedCamera(QStringLiteral("USB Camera"));
+    QVERIFY(camera);
+    QSignalSpy connected(camera, &CameraWrapper::clientConnected);
+    QSignalSpy disconnected(camera, &CameraWrapper::clientDisconnected);
+    QSignalSpy updated(camera, &CameraWrapper::clientStatusUpdated);
+    camera->connectCamera();
+    QCOMPARE(disconnected.count(), 0);
+    QCOMPARE(connected.count(), 1);
+    QCOMPARE(m_device->openHandles, 1);
+
+    // Still polling from the first step, and commands still reach the device.
+    m_device->setValue(V4L2_CID_ZOOM_ABSOLUTE, 42);
+    QVERIFY(updated.wait(3000));
+    QCOMPARE(bytesOf(camera->zoomPos), QStringLiteral("00 00 00 2A"));
+    camera->moveLeft(3, 4);
+    QCOMPARE(QString::fromStdString(m_device->writesText()), QStringLiteral("pan_speed=-3,tilt_speed=0"));
+}
+
+void TestUSBCamera::reconnectToUnpluggedDevice()
+{
+    // Unplugged meanwhile: re-opening fails, and the open camera is reported lost once.
+    USBCamera *camera = connectedCamera(QStringLiteral("USB Camera"));
+    QVERIFY(camera);
+    m_device->present = false;
+    QSignalSpy connected(camera, &CameraWrapper::clientConnected);
+    QSignalSpy disconnected(camera, &CameraWrapper::clientDisconnected);
+    QSignalSpy updated(camera, &CameraWrapper::clientStatusUpdated);
+    camera->connectCamera();
+    QCOMPARE(connected.count(), 0);
+    QCOMPARE(disconnected.count(), 1);
+    QVERIFY(!updated.wait(800));
+
+    // Trying again while it is still missing says nothing more; plugged back in, it connects.
+    camera->connectCamera();
+    QCOMPARE(connected.count(), 0);
+    QCOMPARE(disconnected.count(), 1);
+    m_device->present = true;
+    camera->connectCamera();
+    QCOMPARE(connected.count(), 1);
+    QCOMPARE(disconnected.count(), 1);
 }
 
 void TestUSBCamera::operations_data()
