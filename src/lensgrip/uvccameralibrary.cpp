@@ -309,15 +309,10 @@ long UVCCameraLibrary::moveCamera(uint32_t controlId, int32_t value)
 long UVCCameraLibrary::moveCameraAxis(Axis axis, int value)
 {
     const uvc::AxisControls &controls = uvc::kAxes[axis];
-    if (m_continuousSupported[axis]) {
-        const int speed = preProcessConVal(value, m_continuousRange[axis]);
-        // A continuous control whose range has no negative side (ZOOM_CONTINUOUS on drivers that
-        // report the slowest speed as its minimum) would be clamped to the wrong direction.
-        if (speed >= 0 || m_continuousRawMinimum[axis] < 0 || !m_device)
-            return moveCamera(controls.continuousId, speed);
-        if (!m_absoluteSupported[axis])
-            return kResultFail;
-    }
+    // The offered speed range is of magnitudes, whichever way the device reports it (symmetric, or
+    // from the slowest speed up as ZOOM_CONTINUOUS does on older drivers): the sign is the direction.
+    if (m_continuousSupported[axis])
+        return moveCamera(controls.continuousId, preProcessConVal(value, m_continuousRange[axis]));
     if (m_absoluteSupported[axis]) {
         const int64_t target = int64_t(getVal(controls.absoluteId)) + value;
         const int limited = int(

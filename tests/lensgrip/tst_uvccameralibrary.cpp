@@ -414,6 +414,20 @@ void TestUVCCameraLibrary::motion_data()
         << QStringLiteral("pan_speed=-10:10:5") << QStringList{"right 2"} << kResultOk << "pan_speed=2";
     QTest::newRow("stop without tilt control") << QStringLiteral("pan_speed=-10:10:5") << QStringList{"stop"}
                                                << resultFromErrno(EINVAL) << "pan_speed=0";
+    // A speed range given as magnitudes with a positive slowest speed: the sign on the device is the
+    // direction, as with a symmetric range.
+    const QString magnitudePan = QStringLiteral("pan_speed=1:10:5 tilt_speed=1:10:5");
+    QTest::newRow("1..10 right beyond maximum")
+        << magnitudePan << QStringList{"right 24"} << kResultOk << "pan_speed=10,tilt_speed=0";
+    QTest::newRow("1..10 left within range")
+        << magnitudePan << QStringList{"left 3"} << kResultOk << "pan_speed=-3,tilt_speed=0";
+    QTest::newRow("1..10 right 0 is the slowest left")
+        << magnitudePan << QStringList{"right 0"} << kResultOk << "pan_speed=-1,tilt_speed=0";
+    QTest::newRow("1..10 down below minimum")
+        << magnitudePan << QStringList{"down 0"} << kResultOk << "pan_speed=0,tilt_speed=-1";
+    QTest::newRow("1..10 left with absolute pan too")
+        << QStringLiteral("pan_speed=1:10:5 pan_abs=-100:100:0@50") << QStringList{"left 3"} << kResultOk
+        << "pan_speed=-3";
     QTest::newRow("older kernel speed range")
         << QStringLiteral("pan_speed=-1:24:12 tilt_speed=-1:24:12") << QStringList{"right 30", "left 0"}
         << kResultOk << "pan_speed=24,tilt_speed=0;pan_speed=-1,tilt_speed=0";
@@ -433,16 +447,17 @@ void TestUVCCameraLibrary::motion_data()
     QTest::newRow("zoom in") << zoom << QStringList{"in 5"} << kResultOk << "zoom_cont=5";
     QTest::newRow("zoom out beyond maximum")
         << zoom << QStringList{"out 9", "zoomstop"} << kResultOk << "zoom_cont=-7;zoom_cont=0";
-    // Older drivers report the slowest zoom speed as the minimum: no backwards, no 0. Zooming out steps
-    // the absolute position and stopping holds it.
-    const QString oneWayZoom = QStringLiteral("zoom_cont=1:7:3 zoom_abs=0:100:0@50");
-    QTest::newRow("one-way zoom in") << oneWayZoom << QStringList{"in 5"} << kResultOk << "zoom_cont=5";
-    QTest::newRow("one-way zoom out steps")
-        << oneWayZoom << QStringList{"out 5"} << kResultOk << "zoom_abs=45";
-    QTest::newRow("one-way zoom stop holds")
-        << oneWayZoom << QStringList{"zoomstop"} << kResultOk << "zoom_abs=50";
-    QTest::newRow("one-way zoom out without absolute")
-        << QStringLiteral("zoom_cont=1:7:3") << QStringList{"out 5"} << kEFail << "";
+    // Older drivers report the slowest zoom speed as the minimum: the range is of magnitudes, zooming
+    // out is a negative speed. 0 lies outside the range, so stopping holds the absolute position.
+    const QString magnitudeZoom = QStringLiteral("zoom_cont=1:7:3 zoom_abs=0:100:0@50");
+    QTest::newRow("1..7 zoom in") << magnitudeZoom << QStringList{"in 5"} << kResultOk << "zoom_cont=5";
+    QTest::newRow("1..7 zoom out") << magnitudeZoom << QStringList{"out 5"} << kResultOk << "zoom_cont=-5";
+    QTest::newRow("1..7 zoom out beyond maximum")
+        << magnitudeZoom << QStringList{"out 9"} << kResultOk << "zoom_cont=-7";
+    QTest::newRow("1..7 zoom stop holds")
+        << magnitudeZoom << QStringList{"zoomstop"} << kResultOk << "zoom_abs=50";
+    QTest::newRow("1..7 zoom out without absolute")
+        << QStringLiteral("zoom_cont=1:7:3") << QStringList{"out 5"} << kResultOk << "zoom_cont=-5";
 
     QTest::newRow("focus continuous")
         << QStringLiteral("focus_rel=-5:5:1") << QStringList{"near 2", "far 8", "focusstop"} << kResultOk
@@ -512,6 +527,11 @@ void TestUVCCameraLibrary::speedRangesOffered_data()
         << "1,20,1"
         << "1,7,3"
         << "1,1,1";
+    QTest::newRow("magnitude range") << "pan_speed=1:10:5 tilt_speed=1:10:5"
+                                     << "1,10,5"
+                                     << "1,10,5"
+                                     << "0,0,0"
+                                     << "0,0,0";
     QTest::newRow("slowest speed as minimum") << "pan_speed=-2:24:12 zoom_cont=1:7:3"
                                               << "2,24,12"
                                               << "0,0,0"
