@@ -229,6 +229,8 @@ void TestIPCameraSim::commandsWhileClosedAreDropped()
     for (const PacketRow &row : packetRows())
         row.operation(camera);
     QCOMPARE(states.count(), 0);
+    // Nothing was answered, so nothing in the status cache changed.
+    QCOMPARE(updated.count(), 0);
 
     QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
     camera.connectCamera();

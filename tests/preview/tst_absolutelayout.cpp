@@ -3,6 +3,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QSpacerItem>
 #include <QTest>
 
 // The overlay layout keeps every item at its offset from the centre of the area, at the item's own size.
@@ -21,6 +22,17 @@ private Q_SLOTS:
 };
 
 namespace {
+// A layout item that records its own deletion.
+class TrackedItem : public QSpacerItem
+{
+public:
+    explicit TrackedItem(bool *deleted) : QSpacerItem(4, 4), m_deleted(deleted) {}
+    ~TrackedItem() override { *m_deleted = true; }
+
+private:
+    bool *m_deleted;
+};
+
 QWidget *fixedWidget(QWidget *parent, const QSize &size)
 {
     auto *w = new QWidget(parent);
@@ -129,12 +141,24 @@ void tst_AbsoluteLayout::movedLayersReportTheirOffset()
 
 void tst_AbsoluteLayout::ownsItsItems()
 {
-    auto *parent = new QWidget;
-    auto *layout = new AbsoluteLayout(parent);
-    QPointer<QWidget> item = fixedWidget(parent, QSize(5, 5));
-    layout->addWidget(item, QPoint(0, 0));
-    delete parent; // deletes the layout with its items, and the widget with its parent
-    QVERIFY(item.isNull());
+    QWidget parent;
+    auto *layout = new AbsoluteLayout(&parent);
+    bool keptDeleted = false;
+    layout->addItem(new TrackedItem(&keptDeleted));
+    QPointer<QWidget> widget = fixedWidget(&parent, QSize(5, 5));
+    layout->addWidget(widget, QPoint(0, 0));
+    bool takenDeleted = false;
+    auto *taken = new TrackedItem(&takenDeleted);
+    layout->addItem(taken);
+    QCOMPARE(layout->takeAt(2), taken); // an item taken out belongs to the caller
+
+    delete layout;
+    QVERIFY(keptDeleted);
+    QVERIFY(!takenDeleted);
+    delete taken;
+    // The widgets stay with their parent widget: the layout owned only the items placing them.
+    QVERIFY(!widget.isNull());
+    QCOMPARE(widget->parentWidget(), &parent);
 }
 
 QTEST_MAIN(tst_AbsoluteLayout)

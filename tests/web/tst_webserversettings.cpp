@@ -1,4 +1,6 @@
 #include "appsettings.h"
+#include "fakeobs5server.h"
+#include "fakevmix.h"
 #include "httpserverwrapper.h"
 #include "tavimorexapp.h"
 #include "testdatahome.h"
@@ -19,12 +21,17 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 
 const QString LaunchAddress = QStringLiteral("127.0.3.3");
+// The OBS and vMix the program's links talk to.
+const QString ObsAddress = QStringLiteral("127.0.3.4");
+const QString VMixAddress = QStringLiteral("127.0.3.5");
+constexpr int LinkWaitMs = 5000;
 const QString FailureText
     = QStringLiteral("Can not turn on Http Server. Please check NIC and port number settings.");
 
@@ -89,7 +96,9 @@ class tst_WebServerSettings : public QObject
     Q_OBJECT
 
 public:
-    explicit tst_WebServerSettings(TavimorexApp *app) : m_app(app) {}
+    tst_WebServerSettings(TavimorexApp *app, FakeObs5Server *obs, FakeVMix *vmix)
+        : m_app(app), m_obs(obs), m_vmix(vmix)
+    {}
 
 private Q_SLOTS:
     void init();
@@ -109,9 +118,12 @@ private Q_SLOTS:
 
 private:
     QJsonObject getJson(const QString &url);
+    void expectVmixPolls(bool polled);
     bool needsInterface();
 
     TavimorexApp *m_app;
+    FakeObs5Server *m_obs;
+    FakeVMix *m_vmix;
     AppSettings *m_settings = nullptr;
     BoxWatcher *m_boxes = nullptr;
     QNetworkAccessManager m_network;
@@ -142,6 +154,17 @@ QJsonObject tst_WebServerSettings::getJson(const QString &url)
     const QJsonObject json = QJsonDocument::fromJson(reply->readAll()).object();
     reply->deleteLater();
     return json;
+}
+
+void tst_WebServerSettings::expectVmixPolls(bool polled)
+{
+    const int before = m_vmix->stateRequestCount();
+    if (polled) {
+        QTRY_VERIFY_WITH_TIMEOUT(m_vmix->stateRequestCount() > before, LinkWaitMs);
+        return;
+    }
+    QTest::qWait(3 * 500);
+    QCOMPARE(m_vmix->stateRequestCount(), before);
 }
 
 bool tst_WebServerSettings::needsInterface()
@@ -285,6 +308,26 @@ void tst_WebServerSettings::saveStoresValues()
     if (!needsInterface())
         QSKIP("no active IPv4 interface on this machine");
 
+    // Before saving: OBS connected and polled; vMix polled only when saving must stop it, so that a
+    // save that leaves the links alone shows either way. The server has a client connected.
+    const int obsConnections = m_obs->connectionCount() + 1;
+    m_app->startObsLink();
+    QTRY_COMPARE_WITH_TIMEOUT(m_obs->connectionCount(), obsConnections, LinkWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_obs->clientCount(), 1, LinkWaitMs);
+    if (vmix)
+        m_app->stopVmixLink();
+    else
+        m_app->startVmixLink();
+    expectVmixPolls(!vmix);
+    m_settings->setServerNic(LaunchAddress);
+    m_settings->setServerPortNum(0);
+    m_app->stopHttpServer();
+    QVERIFY(m_app->startHttpServer());
+    HttpServerWrapper *server = m_app->httpServer();
+    QTcpSocket client;
+    client.connectToHost(LaunchAddress, server->serverPort());
+    QVERIFY(client.waitForConnected(LinkWaitMs));
+
     m_settings->setServerPortNum(4321);
     WebServerSettings dialog;
     const QString nic = dialog.findChild<QComboBox *>("nicCmb")->currentText();
@@ -303,9 +346,18 @@ void tst_WebServerSettings::saveStoresValues()
              QStringLiteral("<a style = 'color:white' href='http://%1:%2'>Click here to visit website</a>")
                  .arg(nic)
                  .arg(storedPort));
-    // The server is restarted whatever the launch box says.
-    QVERIFY(m_app->httpServer()->isListening());
+    // The server is restarted whatever the launch box says: the old listener let its client go.
+    QVERIFY(server->isListening());
+    QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(LinkWaitMs));
     QVERIFY(m_boxes->texts.isEmpty());
+
+    // The OBS link was closed, and opened again only when enabled.
+    QTRY_COMPARE_WITH_TIMEOUT(m_obs->connectionCount(), obs ? obsConnections + 1 : obsConnections,
+                              LinkWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_obs->clientCount(), obs ? 1 : 0, LinkWaitMs);
+    // vMix is polled after saving only when enabled (it was in the other state before).
+    expectVmixPolls(vmix);
+    m_app->stopVmixLink();
 }
 
 void tst_WebServerSettings::saveRestartsServerTwice()
@@ -382,9 +434,18 @@ int main(int argc, char **argv)
         settings.setServerNic(LaunchAddress);
         settings.setServerPortNum(0);
         settings.setStartupOnLaunch(true);
+        settings.setObsIp(ObsAddress);
+        settings.setVmixIp(VMixAddress);
     }
     TavimorexApp app(argc, argv);
-    tst_WebServerSettings test(&app);
+    FakeObs5Server obs;
+    FakeVMix vmix;
+    if (!obs.listen(QHostAddress(ObsAddress), quint16(app.settings()->obsPort()))
+        || !vmix.listen(QHostAddress(VMixAddress), quint16(app.settings()->vmixPort()))) {
+        qCritical("cannot listen for the OBS and vMix stand-ins");
+        return 1;
+    }
+    tst_WebServerSettings test(&app, &obs, &vmix);
     return QTest::qExec(&test, argc, argv);
 }
 

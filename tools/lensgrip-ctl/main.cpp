@@ -17,6 +17,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <linux/usb/video.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -460,6 +461,17 @@ int main(int argc, char **argv)
 
     if (simulatedCamera && !simulatedCamera->writes.empty())
         std::fprintf(g_out, "simulated camera received: %s\n", simulatedCamera->writesText().c_str());
+    if (simulatedCamera) {
+        // Menu keys are SET_CUR requests on the menu unit, one selector per key; the rest are probes.
+        std::string keys;
+        for (const lensgrip::ExtensionUnitRequest &request : simulatedCamera->extensionUnitRequests) {
+            if (request.query != UVC_SET_CUR)
+                continue;
+            keys += (keys.empty() ? "" : ",") + std::to_string(request.selector);
+        }
+        if (!keys.empty())
+            std::fprintf(g_out, "simulated menu unit received: SET_CUR selector %s\n", keys.c_str());
+    }
     std::fflush(g_out);
     return status;
 }
