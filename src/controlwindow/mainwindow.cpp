@@ -47,7 +47,7 @@ MainWindow::MainWindow(CameraControl *control, QWidget *parent)
 
     connectCameraControl();
     // The controller mapping drives the control owner as the on-screen buttons do.
-    m_joystickWrapper = new JoystickWrapper(this);
+    m_joystickWrapper = new JoystickWrapper(settings(), this);
     connectJoystickWrapper();
 
     connectMotionControls();

@@ -1,17 +1,11 @@
 #include "joystickwrapper.h"
 
-#include "datapaths.h"
+#include "appsettings.h"
 #include "qjoysticks.h"
 
-#include <QSettings>
 #include <QTimer>
 
 namespace {
-
-// Keys of settings.ini written by the joystick dialog through the settings store. They are read here
-// directly because an absent "selected_joystick" means that no controller is selected.
-const QString JoystickAvailableKey = QStringLiteral("is joystick available");
-const QString SelectedJoystickKey = QStringLiteral("selected_joystick");
 
 // Sticks inside this band (bounds included) count as centred.
 constexpr qreal DeadZone = 0.2;
@@ -80,9 +74,13 @@ const ButtonMapping ButtonMappings[] = {
 
 } // namespace
 
-JoystickWrapper::JoystickWrapper(QObject *parent)
-    : QObject(parent), m_settings(new QSettings(DataPaths::settingsFile(), QSettings::IniFormat))
+JoystickWrapper::JoystickWrapper(AppSettings *settings, QObject *parent)
+    : QObject(parent), m_settings(settings)
 {
+    if (m_settings)
+        connect(m_settings, &AppSettings::joystickSettingsChanged, this, &JoystickWrapper::readSettings);
+    readSettings();
+
     // The keyboard has its own hotkeys; it is never a controller here.
     QJoysticks *joysticks = QJoysticks::sharedInstance();
     joysticks->setVirtualJoystickEnabled(false);
@@ -97,9 +95,12 @@ JoystickWrapper::JoystickWrapper(QObject *parent)
     connect(m_watchdog, &QTimer::timeout, this, &JoystickWrapper::checkDrivingController);
 }
 
-JoystickWrapper::~JoystickWrapper()
+JoystickWrapper::~JoystickWrapper() = default;
+
+void JoystickWrapper::readSettings()
 {
-    delete m_settings;
+    m_inputOn = m_settings && m_settings->isJoystickAvailable();
+    m_selected = m_settings ? m_settings->joystickSelection() : std::nullopt;
 }
 
 void JoystickWrapper::joystickCountChanged()
@@ -205,12 +206,5 @@ void JoystickWrapper::joystickButtonChanged(int js, int button, bool pressed)
 
 bool JoystickWrapper::isControllerActive(int js) const
 {
-    if (!m_settings->value(JoystickAvailableKey, false).toBool())
-        return false;
-    const QVariant selected = m_settings->value(SelectedJoystickKey);
-    if (!selected.isValid())
-        return false;
-    bool ok = false;
-    const int index = selected.toInt(&ok);
-    return ok && index == js;
+    return m_inputOn && m_selected == js;
 }

@@ -2,19 +2,22 @@
 
 #include <QObject>
 
-class QSettings;
+#include <optional>
+
+class AppSettings;
 class QTimer;
 
 // Turns the input of the one selected game controller into camera actions. Each signal stands for the
 // on-screen button with the same action; the main window connects them to its slots. Whether controller
-// input is on and which controller drives the camera are read from settings.ini at every event, so a
-// change saved in the joystick dialog applies to the next event.
+// input is on and which controller drives the camera come from the settings store, taken again whenever
+// the store says they changed, so a change saved in the joystick dialog applies to the next event.
 class JoystickWrapper : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit JoystickWrapper(QObject *parent = nullptr);
+    // Without a store no controller is listened to.
+    explicit JoystickWrapper(AppSettings *settings, QObject *parent = nullptr);
     ~JoystickWrapper() override;
 
 public Q_SLOTS:
@@ -57,11 +60,14 @@ private:
     // What the selected controller holds deflected or pressed, so that losing it can be told.
     enum Held { HeldMove = 1, HeldZoom = 2, HeldFocus = 4 };
 
+    void readSettings();
     bool isControllerActive(int js) const;
     void setHeld(int js, Held what, bool held);
     void checkDrivingController();
 
-    QSettings *m_settings = nullptr;
+    AppSettings *m_settings = nullptr;
+    bool m_inputOn = false;
+    std::optional<int> m_selected;
     QTimer *m_watchdog = nullptr;
     int m_held = 0;
     int m_drivingIndex = -1;

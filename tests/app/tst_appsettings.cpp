@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
@@ -32,6 +33,9 @@ private Q_SLOTS:
     void damagedCameraListIsBounded();
     void serializedValuesAreDropped_data();
     void serializedValuesAreDropped();
+    void joystickSelection_data();
+    void joystickSelection();
+    void joystickChangesAreAnnounced();
 
 private:
     static QSettings readBack(const AppSettings &settings)
@@ -415,6 +419,53 @@ void tst_AppSettings::serializedValuesAreDropped()
     const QByteArray now = cleaned.readAll();
     QVERIFY(!now.contains(line));
     QVERIFY(now.contains("servernic=192.168.1.5"));
+}
+
+void tst_AppSettings::joystickSelection_data()
+{
+    QTest::addColumn<QVariant>("stored"); // invalid: absent
+    QTest::addColumn<int>("selection");   // -2: none
+    QTest::newRow("absent") << QVariant() << -2;
+    QTest::newRow("index") << QVariant(1) << 1;
+    QTest::newRow("text of a number") << QVariant(QStringLiteral("0")) << 0;
+    QTest::newRow("empty list saved") << QVariant(-1) << -1;
+    QTest::newRow("not a number") << QVariant(QStringLiteral("first")) << -2;
+}
+
+void tst_AppSettings::joystickSelection()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(int, selection);
+    TestDataHome home;
+    AppSettings settings;
+    {
+        QSettings file(settings.fileName(), QSettings::IniFormat);
+        if (stored.isValid())
+            file.setValue(QStringLiteral("selected_joystick"), stored);
+    }
+    AppSettings reopened;
+    QCOMPARE(reopened.joystickSelection().value_or(-2), selection);
+}
+
+void tst_AppSettings::joystickChangesAreAnnounced()
+{
+    // Once per change of either controller setting; storing what is there already says nothing.
+    TestDataHome home;
+    AppSettings settings;
+    QSignalSpy changed(&settings, &AppSettings::joystickSettingsChanged);
+    settings.setJoystickAvailable(true);
+    QCOMPARE(changed.count(), 1);
+    settings.setJoystickAvailable(true);
+    QCOMPARE(changed.count(), 1);
+    settings.setSelectedJoystick(0); // absent before: a selection now
+    QCOMPARE(changed.count(), 2);
+    settings.setSelectedJoystick(0);
+    QCOMPARE(changed.count(), 2);
+    settings.setSelectedJoystick(1);
+    settings.setJoystickAvailable(false);
+    QCOMPARE(changed.count(), 4);
+    QCOMPARE(settings.joystickSelection().value_or(-2), 1);
+    QVERIFY(!settings.isJoystickAvailable());
 }
 
 QTEST_GUILESS_MAIN(tst_AppSettings)

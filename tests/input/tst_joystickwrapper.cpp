@@ -27,6 +27,7 @@ private Q_SLOTS:
     void gate_data();
     void gate();
     void settingChangesApplyToTheNextEvent();
+    void settingsComeFromTheStore();
     void axes_data();
     void axes();
     void deadZoneBounds_data();
@@ -60,7 +61,7 @@ private:
 void TestJoystickWrapper::initTestCase()
 {
     m_settings = std::make_unique<AppSettings>();
-    m_wrapper = new JoystickWrapper(this);
+    m_wrapper = new JoystickWrapper(m_settings.get(), this);
     m_log = new SignalLog(m_wrapper, this);
 
     m_pad0 = std::make_unique<VirtualPad>("Pad Zero", 6, 14, 1);
@@ -142,21 +143,27 @@ void TestJoystickWrapper::gate()
     QFETCH(int, device);
     QFETCH(bool, acts);
 
-    // Values as a file written by hand or by another version could hold them.
-    QSettings file(DataPaths::settingsFile(), QSettings::IniFormat);
-    if (available == Absent)
-        file.remove(QStringLiteral("is joystick available"));
-    else
-        file.setValue(QStringLiteral("is joystick available"), available == True);
-    if (selected.isValid())
-        file.setValue(QStringLiteral("selected_joystick"), selected);
-    else
-        file.remove(QStringLiteral("selected_joystick"));
+    // Values as a file written by hand or by another version could hold them, read by the program
+    // when it starts.
+    {
+        QSettings file(DataPaths::settingsFile(), QSettings::IniFormat);
+        if (available == Absent)
+            file.remove(QStringLiteral("is joystick available"));
+        else
+            file.setValue(QStringLiteral("is joystick available"), available == True);
+        if (selected.isValid())
+            file.setValue(QStringLiteral("selected_joystick"), selected);
+        else
+            file.remove(QStringLiteral("selected_joystick"));
+    }
+    AppSettings store;
+    JoystickWrapper wrapper(&store);
+    SignalLog log(&wrapper);
 
     pressButton(pad(device), device, 0, true);
     pressButton(pad(device), device, 0, false);
     const QStringList expected = acts ? QStringList{QStringLiteral("callPreset(3)")} : QStringList();
-    QCOMPARE(m_log->entries, expected);
+    QCOMPARE(log.entries, expected);
 }
 
 void TestJoystickWrapper::settingChangesApplyToTheNextEvent()
@@ -178,6 +185,22 @@ void TestJoystickWrapper::settingChangesApplyToTheNextEvent()
     pressButton(m_pad0.get(), 0, 9, false);
     QCOMPARE(m_log->entries,
              (QStringList{QStringLiteral("osdMenuBtnTriggered()"), QStringLiteral("enterBtnTriggered()")}));
+}
+
+void TestJoystickWrapper::settingsComeFromTheStore()
+{
+    // The wrapper takes its two settings from the store when the store announces a change; it does
+    // not read settings.ini at each event, so a value written to the file behind the store's back is
+    // not seen.
+    {
+        QSettings file(DataPaths::settingsFile(), QSettings::IniFormat);
+        file.setValue(QStringLiteral("selected_joystick"), 0);
+    }
+    pressButton(m_pad1.get(), 1, 10, true);
+    pressButton(m_pad1.get(), 1, 10, false);
+    pressButton(m_pad0.get(), 0, 9, true);
+    pressButton(m_pad0.get(), 0, 9, false);
+    QCOMPARE(m_log->entries, QStringList{QStringLiteral("osdMenuBtnTriggered()")});
 }
 
 void TestJoystickWrapper::axes_data()

@@ -378,15 +378,27 @@ bool AppSettings::isJoystickAvailable() const
 }
 void AppSettings::setJoystickAvailable(bool v)
 {
+    const bool changed = isJoystickAvailable() != v || !m_settings->contains(Key::JoystickAvailable);
     setValue(Key::JoystickAvailable, v);
+    if (changed)
+        Q_EMIT joystickSettingsChanged();
 }
 int AppSettings::selectedJoystick() const
 {
     return value(Key::SelectedJoystick, 0).toInt();
 }
+std::optional<int> AppSettings::joystickSelection() const
+{
+    bool ok = false;
+    const int index = m_settings->value(Key::SelectedJoystick).toInt(&ok);
+    return ok ? std::optional<int>(index) : std::nullopt;
+}
 void AppSettings::setSelectedJoystick(int v)
 {
+    const bool changed = joystickSelection() != v;
     setValue(Key::SelectedJoystick, v);
+    if (changed)
+        Q_EMIT joystickSettingsChanged();
 }
 QString AppSettings::snapshotPath() const
 {

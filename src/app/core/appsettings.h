@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 class CameraWrapper;
 class QSettings;
 
@@ -69,6 +71,9 @@ public:
     bool isJoystickAvailable() const;
     void setJoystickAvailable(bool value);
     int selectedJoystick() const;
+    // The controller that may drive the camera: the stored index read as a number (a text "1" is 1);
+    // none while the key is absent or holds no number.
+    std::optional<int> joystickSelection() const;
     void setSelectedJoystick(int value);
     QString snapshotPath() const;
     void setSnapshotPath(const QString &value);
@@ -133,6 +138,10 @@ public:
     void setCustomPresetPos(const QString &id, int n, const QPoint &value);
     QString customPresetTitle(const QString &id, int n) const;
     void setCustomPresetTitle(const QString &id, int n, const QString &value);
+
+Q_SIGNALS:
+    // Controller input was switched on or off, or another controller was selected, through this store.
+    void joystickSettingsChanged();
 
 private:
     QVariant value(const QString &key, const QVariant &defaultValue) const;
