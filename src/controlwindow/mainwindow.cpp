@@ -8,6 +8,7 @@
 #include "cameracontrol.h"
 #include "camerawrapper.h"
 #include "controlwindowlog.h"
+#include "darkstyle.h"
 #include "datapaths.h"
 #include "helpwin.h"
 #include "hotkeyhelp.h"
@@ -42,7 +43,7 @@ MainWindow::MainWindow(CameraControl *control, QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<MainWindowUi>()), m_control(control)
 {
     m_ui->setupUi(this);
-    setStyleSheet(MainWindowStyle::windowStyleSheet());
+    setStyleSheet(DarkStyle::windowStyleSheet());
     setWindowTitle(WindowTitle + QStringLiteral(" - ") + Version);
 
     connectCameraControl();

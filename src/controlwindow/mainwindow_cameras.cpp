@@ -23,7 +23,16 @@
 
 namespace {
 // Camera buttons show at most this much of a camera's name.
+// A camera button shows up to this many characters of the camera's name; a longer name ends in "…"
+// within the same count, and the button's tooltip gives it whole.
 constexpr int CameraButtonTextLength = 10;
+
+QString cameraButtonText(const QString &name)
+{
+    if (name.size() <= CameraButtonTextLength)
+        return name;
+    return name.left(CameraButtonTextLength - 1) + QChar(0x2026);
+}
 
 const QString ConnectedLine
     = QStringLiteral("-----------------------------------Connected------------------------------------");
@@ -137,8 +146,11 @@ void MainWindow::refreshCameraButtons()
     if (!services)
         return;
     const QList<CameraWrapper *> cameras = services->cameras();
-    for (int n = 1; n <= CameraButtonCount && n <= cameras.size(); ++n)
-        cameraButton(n)->setText(cameras.at(n - 1)->cameraName().left(CameraButtonTextLength));
+    for (int n = 1; n <= CameraButtonCount && n <= cameras.size(); ++n) {
+        const QString name = cameras.at(n - 1)->cameraName();
+        cameraButton(n)->setText(cameraButtonText(name));
+        cameraButton(n)->setToolTip(name);
+    }
 }
 
 void MainWindow::highlightCameraButton(int cameraNum)

@@ -2,14 +2,13 @@
 
 #include <QString>
 
-// The texts of the control window's style sheets: the dark window theme, the two camera-button looks and
-// the picture styles of the image buttons and preset buttons.
+// The control window's own style sheets, in the dark style's colours (the window's sheet itself is
+// DarkStyle's): the two camera-button looks and the picture styles of the image buttons and preset
+// buttons.
 namespace MainWindowStyle {
 
 // Where a state's third of a three-state sprite sits in the button's background.
 enum class SpritePart { Top, Center, Bottom };
-
-QString windowStyleSheet();
 
 // A camera button that is not the current camera / the current camera's button.
 QString cameraButtonStyle();

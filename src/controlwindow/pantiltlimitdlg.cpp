@@ -3,8 +3,8 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "camerawrapper.h"
-#include "controldialogstyle.h"
 #include "controlwindowlog.h"
+#include "darkstyle.h"
 #include "pantiltlimitdlgui.h"
 
 #include <QLabel>
@@ -33,7 +33,7 @@ PanTiltLimitDlg::PanTiltLimitDlg(QWidget *parent, CameraWrapper *camera)
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
-    setStyleSheet(ControlDialogStyle::styleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     if (m_camera) {
         showStoredLimits();

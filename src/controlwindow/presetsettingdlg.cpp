@@ -3,7 +3,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "camerawrapper.h"
-#include "controldialogstyle.h"
+#include "darkstyle.h"
 #include "presetsettingdlgui.h"
 #include "snapshotfilepath.h"
 
@@ -17,7 +17,7 @@ PresetSettingDlg::PresetSettingDlg(QWidget *parent)
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
-    setStyleSheet(ControlDialogStyle::styleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     for (int n = 1; n <= PresetCount; ++n)
         m_ui->presetCmb->addItem(QString::number(n));

@@ -1,6 +1,6 @@
 #include "aboutus.h"
 
-#include "dialogstyle.h"
+#include "darkstyle.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -38,7 +38,7 @@ AboutUs::AboutUs(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("AboutUs"));
     setWindowTitle(QStringLiteral("About"));
     resize(826, 327);
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     auto *logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("label_2"));

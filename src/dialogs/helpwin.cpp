@@ -1,6 +1,6 @@
 #include "helpwin.h"
 
-#include "dialogstyle.h"
+#include "darkstyle.h"
 
 #include <QFont>
 #include <QLabel>
@@ -31,7 +31,7 @@ HelpWin::HelpWin(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("HelpWin"));
     setWindowTitle(QStringLiteral("Help"));
     resize(498, 368);
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     auto *heading = new QLabel(QStringLiteral("Welcome to the Tavimorex camera control application!"), this);
     heading->setObjectName(QStringLiteral("label_2"));

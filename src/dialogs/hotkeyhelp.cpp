@@ -1,6 +1,6 @@
 #include "hotkeyhelp.h"
 
-#include "dialogstyle.h"
+#include "darkstyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,7 +11,7 @@ HotkeyHelp::HotkeyHelp(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Hotkey Help"));
     resize(738, 558);
     setMinimumSize(738, 558);
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("label"));

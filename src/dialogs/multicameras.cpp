@@ -3,8 +3,8 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "camerawrapper.h"
+#include "darkstyle.h"
 #include "dialogslog.h"
-#include "dialogstyle.h"
 #include "ipcamera.h"
 #include "usbcamera.h"
 #include "usbdevicelist.h"
@@ -52,7 +52,7 @@ void MultiCameras::buildForm()
     setWindowTitle(QStringLiteral("Multi Camera Setting"));
     resize(600, 527);
     setMinimumWidth(600);
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     auto *columns = new QHBoxLayout;
     for (int column = 0; column < 2; ++column) {

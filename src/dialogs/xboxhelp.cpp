@@ -1,6 +1,6 @@
 #include "xboxhelp.h"
 
-#include "dialogstyle.h"
+#include "darkstyle.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -11,7 +11,7 @@ XBoxHelp::XBoxHelp(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Xbox Help"));
     resize(818, 738);
     setMinimumSize(818, 738);
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("label"));

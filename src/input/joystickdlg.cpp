@@ -1,7 +1,7 @@
 #include "joystickdlg.h"
 
 #include "appsettings.h"
-#include "dialogstyle.h"
+#include "darkstyle.h"
 #include "qjoysticks.h"
 
 #include <QCheckBox>
@@ -28,7 +28,7 @@ void JoyStickDlg::setupUi()
     setWindowTitle(tr("Additional Input Setting"));
     resize(250, 134);
     setMinimumWidth(250);
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
 
     m_label = new QLabel(tr("Select JoyStick:"), this);
     m_label->setObjectName(QStringLiteral("label"));

@@ -1,7 +1,7 @@
 #include "boundingboxsettings.h"
 
 #include "appservices.h"
-#include "dialogstyle.h"
+#include "darkstyle.h"
 #include "previewstyle.h"
 
 #include <QHBoxLayout>
@@ -14,7 +14,7 @@ BoundingBoxSettings::BoundingBoxSettings(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("BoundingBoxSettings"));
     setWindowTitle(QStringLiteral("Image Preview Map"));
-    setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    setStyleSheet(DarkStyle::dialogStyleSheet());
     resize(302, 447);
 
     auto button = [this](const char *name, const QString &text) {

@@ -1,29 +1,38 @@
 #include "previewstyle.h"
 
-#include "dialogstyle.h"
+#include "darkstyle.h"
 
 namespace PreviewStyle {
 
 QString previewWindowStyleSheet()
 {
-    return DialogStyle::darkDialogStyleSheet() + QStringLiteral(R"(QWidget#playerWrapper QWidget {
+    return DarkStyle::dialogStyleSheet() + QStringLiteral(R"(QWidget#playerWrapper QWidget {
 	background : transparent;
 }
 )");
 }
 
+namespace {
+
+QString presetButtonLook(const char *background)
+{
+    return QStringLiteral("QPushButton{background : %1;padding : 8px;border-radius : 3px;}"
+                          "QPushButton:pressed{background : %2;}"
+                          "QPushButton:hover{background : %3;}")
+        .arg(QLatin1String(background), QLatin1String(DarkStyle::ButtonPressed),
+             QLatin1String(DarkStyle::ButtonHover));
+}
+
+} // namespace
+
 QString customPresetButtonStyle()
 {
-    return QStringLiteral("QPushButton{background : grey;padding : 8px;border-radius : 3px;}"
-                          "QPushButton:pressed{background : #474747;}"
-                          "QPushButton:hover{background : #c9c9c9;}");
+    return presetButtonLook(DarkStyle::Button);
 }
 
 QString selectedCustomPresetButtonStyle()
 {
-    return QStringLiteral("QPushButton{background : #4f4f4f;padding : 8px;border-radius : 3px;}"
-                          "QPushButton:pressed{background : #474747;}"
-                          "QPushButton:hover{background : #c9c9c9;}");
+    return presetButtonLook(DarkStyle::Current);
 }
 
 } // namespace PreviewStyle

@@ -1,6 +1,6 @@
 #include "webserversettingsui.h"
 
-#include "dialogstyle.h"
+#include "darkstyle.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +51,7 @@ void WebServerSettingsUi::setupUi(QDialog *dialog)
     dialog->setObjectName(QStringLiteral("webserversettings"));
     dialog->resize(213, 200);
     dialog->setWindowTitle(QStringLiteral("Web Server Setting"));
-    dialog->setStyleSheet(DialogStyle::darkDialogStyleSheet());
+    dialog->setStyleSheet(DarkStyle::dialogStyleSheet());
 
     verticalLayout = new QVBoxLayout(dialog);
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));

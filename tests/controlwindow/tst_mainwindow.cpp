@@ -295,8 +295,8 @@ void TstMainWindow::widgetTree_data()
                             << QString::fromLatin1(text) << QString::fromLatin1(tip) << noFocus;
     };
     row("tvBtn", "QPushButton", "", "Preview Window", false);
-    row("connectCam1", "QPushButton", "*", "", true);
-    row("connectCam8", "QPushButton", "*", "", true);
+    row("connectCam1", "QPushButton", "*", "Studio Left Wide", true);
+    row("connectCam8", "QPushButton", "*", "Camera8", true);
     row("label_5", "QLabel", "Use Settings menu to configure", "", false);
     row("angleUpLeft", "QPushButton", "", "Move Up Left", true);
     row("MoveLeft", "QPushButton", "", "Move Left", true);
@@ -687,9 +687,15 @@ void TstMainWindow::webServerEntryRunsItsDialog()
 
 void TstMainWindow::cameraButtonLabels()
 {
-    QCOMPARE(find<QPushButton>("connectCam1")->text(), Cam1Name.left(10));
+    // A long name ends in an ellipsis within ten characters; the tooltip gives every name whole.
+    QCOMPARE(find<QPushButton>("connectCam1")->text(), QStringLiteral("Studio Le\u2026"));
+    QCOMPARE(find<QPushButton>("connectCam1")->toolTip(), Cam1Name);
     QCOMPARE(find<QPushButton>("connectCam2")->text(), QStringLiteral("Cam2"));
+    QCOMPARE(find<QPushButton>("connectCam2")->toolTip(), QStringLiteral("Cam2"));
     QCOMPARE(find<QPushButton>("connectCam3")->text(), Cam3Name);
+    // The shortened name fits its button: nothing of it is cut off.
+    auto *first = find<QPushButton>("connectCam1");
+    QVERIFY(first->fontMetrics().horizontalAdvance(first->text()) <= first->contentsRect().width());
     // Slots the stored list does not fill get default cameras.
     QCOMPARE(find<QPushButton>("connectCam4")->text(), QStringLiteral("Camera4"));
     QCOMPARE(find<QPushButton>("connectCam8")->text(), QStringLiteral("Camera8"));
@@ -1511,8 +1517,8 @@ void TstMainWindow::multiCameraDialogRebuildsTheList()
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(appServices()->cameras() != before);
     // Relabelled from the new list; names the dialog kept stay as they were.
-    QCOMPARE(find<QPushButton>("connectCam1")->text(), Cam1Name.left(10));
-    QCOMPARE(find<QPushButton>("connectCam2")->text(), QStringLiteral("Balcony Ca"));
+    QCOMPARE(find<QPushButton>("connectCam1")->text(), QStringLiteral("Studio Le\u2026"));
+    QCOMPARE(find<QPushButton>("connectCam2")->text(), QStringLiteral("Balcony C\u2026"));
     QCOMPARE(find<QPushButton>("connectCam3")->text(), Cam3Name);
     QCOMPARE(find<QPushButton>("connectCam6")->text(), QStringLiteral("Gallery"));
     // No camera is current, for the window and for its preset setting dialog.

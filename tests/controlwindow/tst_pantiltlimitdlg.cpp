@@ -4,7 +4,7 @@
 
 #include "appservices.h"
 #include "appsettings.h"
-#include "controldialogstyle.h"
+#include "darkstyle.h"
 #include "ipcamera.h"
 #include "mainwindow.h"
 #include "mainwindowstyle.h"
@@ -199,7 +199,7 @@ void TstPanTiltLimitDlg::form()
     PanTiltLimitDlg dialog(nullptr, m_camera.get());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Pan/Tilt Limit Setting"));
     QCOMPARE(dialog.size(), QSize(240, 383));
-    QCOMPARE(dialog.styleSheet(), ControlDialogStyle::styleSheet());
+    QCOMPARE(dialog.styleSheet(), DarkStyle::dialogStyleSheet());
     QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
 
     QWidget *w = dialog.findChild<QWidget *>(name);

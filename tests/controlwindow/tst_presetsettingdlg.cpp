@@ -6,7 +6,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "camerawrapper.h"
-#include "controldialogstyle.h"
+#include "darkstyle.h"
 #include "mainwindow.h"
 #include "mainwindowstyle.h"
 #include "presetrecord.h"
@@ -318,7 +318,7 @@ void TstPresetSettingDlg::dialogStyle()
 {
     PresetSettingDlg dialog;
     const QString sheet = dialog.styleSheet();
-    QCOMPARE(sheet, ControlDialogStyle::styleSheet());
+    QCOMPARE(sheet, DarkStyle::dialogStyleSheet());
 
     // The window's theme, with the dialog's differences.
     QVERIFY(sheet.contains(QStringLiteral("QWidget {\n\tbackground : #333333;\n}")));
@@ -331,9 +331,9 @@ void TstPresetSettingDlg::dialogStyle()
     // The rest is the window's: hover and pressed buttons, the fields, the labels.
     for (const char *rule : {"QPushButton:hover {\n\tbackground : #c9c9c9;\n}",
                              "QPushButton:pressed {\n\tbackground : #474747;\n}", "background : #111111",
-                             "QLabel {\n\tcolor : white;\n}", "QMenu {"})
+                             "QLabel, QRadioButton, QCheckBox {\n\tcolor : white;\n}", "QMenu {"})
         QVERIFY2(sheet.contains(QLatin1String(rule)), rule);
-    QVERIFY(MainWindowStyle::windowStyleSheet().contains(QStringLiteral("QWidget#centralWidget")));
+    QVERIFY(DarkStyle::windowStyleSheet().contains(QStringLiteral("QWidget#centralWidget")));
 
     // What the operator sees: dark background, white text on the grey buttons.
     dialog.show();
