@@ -416,7 +416,8 @@ void tst_CameraApi::saveSettingsRebuildsTheList()
     QCOMPARE(m_app->mainWindow()->currentCamera(), nullptr);
     auto *button = m_app->mainWindow()->findChild<QPushButton *>("connectCam1");
     QVERIFY(button);
-    QCOMPARE(button->text(), QString("Stage Left"));
+    QCOMPARE(button->text(), QString("Stage Lef\u2026"));
+    QCOMPARE(button->toolTip(), QString("Stage Left, \"wide\""));
     // The new list is on disk.
     QSettings file(m_app->settings()->fileName(), QSettings::IniFormat);
     QCOMPARE(file.value("cameraslist/size").toInt(), 8);
