@@ -22,7 +22,6 @@
 #include <QStatusBar>
 
 namespace {
-// Camera buttons show at most this much of a camera's name.
 // A camera button shows up to this many characters of the camera's name; a longer name ends in "…"
 // within the same count, and the button's tooltip gives it whole.
 constexpr int CameraButtonTextLength = 10;
