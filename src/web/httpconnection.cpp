@@ -5,8 +5,13 @@
 #include "weblog.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
+
+// What the connection reads from the socket at most before it parses: with the answers held back by
+// the unsent limit, this bounds what one client can make the program buffer on the way in.
+constexpr qint64 ReadBufferBytes = 64 * 1024;
 
 // RFC 9110 token characters, for the method.
 bool isTokenChar(char c)
@@ -27,57 +32,75 @@ bool isToken(QByteArrayView text)
     return true;
 }
 
-QList<QByteArrayView> splitView(QByteArrayView text, char separator)
-{
-    QList<QByteArrayView> parts;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype at = text.indexOf(separator, start);
-        if (at < 0) {
-            parts.append(text.sliced(start));
-            return parts;
-        }
-        parts.append(text.sliced(start, at - start));
-        start = at + 1;
-    }
-}
-
 QByteArrayView withoutCarriageReturn(QByteArrayView line)
 {
     return line.endsWith('\r') ? line.chopped(1) : line;
 }
 
-// The first empty line of the buffer, searched from 'from': returns the index just past it, or -1.
+// The first empty line at or after 'from' (a line feed followed by an empty or "\r" line): the index
+// just past it, or -1. One pass, so a buffer full of pipelined requests is not scanned over and over.
 qsizetype headEnd(const QByteArray &buffer, qsizetype from)
 {
-    const qsizetype crlf = buffer.indexOf("\n\r\n", from);
-    const qsizetype lf = buffer.indexOf("\n\n", from);
-    if (crlf < 0 && lf < 0)
-        return -1;
-    if (lf < 0 || (crlf >= 0 && crlf < lf))
-        return crlf + 3;
-    return lf + 2;
+    const char *data = buffer.constData();
+    const qsizetype size = buffer.size();
+    qsizetype at = from;
+    while (at < size) {
+        const void *found = std::memchr(data + at, '\n', size_t(size - at));
+        if (!found)
+            return -1;
+        const qsizetype lf = static_cast<const char *>(found) - data;
+        if (lf + 1 < size && data[lf + 1] == '\n')
+            return lf + 2;
+        if (lf + 2 < size && data[lf + 1] == '\r' && data[lf + 2] == '\n')
+            return lf + 3;
+        at = lf + 1;
+    }
+    return -1;
 }
 
 const QByteArray OnlyGetAllowed = QByteArrayLiteral("Only 'Get' Method Allowed.");
 
-// Methods the HTTP server parses as ordinary requests and hands to the router. Others (CONNECT with its
-// tunnel semantics, WebDAV and unknown ones) would end in a parse error or an upgrade without any answer,
-// so they get the router's refusal here.
+// Methods handed to the router as ordinary requests (it refuses all but GET). Others (CONNECT with its
+// tunnel semantics, WebDAV and unknown ones) get the router's refusal here and end the connection.
 bool reachesRouter(QByteArrayView method)
 {
     static const QByteArrayView Methods[] = {"GET", "HEAD", "POST", "PUT", "DELETE", "OPTIONS", "PATCH"};
     return std::find(std::begin(Methods), std::end(Methods), method) != std::end(Methods);
 }
 
+// The request target as the router reads it: origin form "/path?query", or absolute form. The path is
+// set tolerantly and the query as sent, so the router decodes both exactly once.
+bool targetUrl(QByteArrayView target, QUrl &url)
+{
+    if (target.startsWith('/')) {
+        QByteArrayView rest = target;
+        const qsizetype hash = rest.indexOf('#');
+        if (hash >= 0)
+            rest = rest.first(hash);
+        const qsizetype question = rest.indexOf('?');
+        const QByteArrayView path = question >= 0 ? rest.first(question) : rest;
+        url.setPath(QString::fromUtf8(path), QUrl::TolerantMode);
+        if (question >= 0)
+            url.setQuery(QString::fromUtf8(rest.sliced(question + 1)));
+        return true;
+    }
+    if (target.startsWith("http://") || target.startsWith("https://")) {
+        url = QUrl::fromEncoded(target.toByteArray(), QUrl::TolerantMode);
+        return url.isValid();
+    }
+    return false;
+}
+
 } // namespace
 
-HttpConnection::HttpConnection(const HttpLimits &limits, HttpListener *listener)
-    : QTcpSocket(listener), m_limits(limits), m_listener(listener), m_lastProgress(Clock::now())
-{
-    // Connected before the HTTP server connects its own reader, so this runs first on every arrival.
-    connect(this, &QIODevice::readyRead, this, &HttpConnection::inspect);
-}
+HttpConnection::HttpConnection(const HttpLimits &limits, Handler handler, HttpListener *listener)
+    : QTcpSocket(listener)
+    , m_limits(limits)
+    , m_handler(std::move(handler))
+    , m_listener(listener)
+    , m_lastProgress(Clock::now())
+    , m_lastWriteProgress(m_lastProgress)
+{}
 
 HttpConnection::~HttpConnection()
 {
@@ -85,11 +108,27 @@ HttpConnection::~HttpConnection()
         m_listener->forget(this);
 }
 
-QByteArray HttpConnection::connectionHeader() const
+bool HttpConnection::adopt(qintptr socketDescriptor)
 {
-    if (!m_keepAlive)
-        return QByteArrayLiteral("close");
-    return m_http10 ? QByteArrayLiteral("keep-alive") : QByteArray();
+    if (!setSocketDescriptor(socketDescriptor))
+        return false;
+    m_clientAddress = peerAddress();
+    setReadBufferSize(ReadBufferBytes);
+    return true;
+}
+
+void HttpConnection::startServing()
+{
+    connect(this, &QIODevice::readyRead, this, &HttpConnection::serve);
+    connect(this, &QIODevice::bytesWritten, this, &HttpConnection::onBytesWritten);
+    connect(this, &QAbstractSocket::disconnected, this, &QObject::deleteLater);
+    serve();
+}
+
+bool HttpConnection::isStalled(Clock::time_point now) const
+{
+    return bytesToWrite() > 0
+           && now - m_lastWriteProgress >= std::chrono::milliseconds(m_limits.stallTimeoutMsecs);
 }
 
 void HttpConnection::expire()
@@ -100,100 +139,116 @@ void HttpConnection::expire()
         deleteLater();
         return;
     }
-    qCDebug(lcWeb) << "closing idle connection from" << peerAddress().toString();
+    qCDebug(lcWeb) << "closing idle connection from" << m_clientAddress.toString();
     m_expiring = true;
     m_lastProgress = Clock::now();
-    disconnectFromHost();
+    closeAfterAnswers();
 }
 
-void HttpConnection::inspect()
+void HttpConnection::drop()
 {
-    if (m_refused)
+    qCDebug(lcWeb) << "dropping connection from" << m_clientAddress.toString() << "with" << bytesToWrite()
+                   << "answer bytes its client does not take";
+    abort();
+    deleteLater();
+}
+
+void HttpConnection::serve()
+{
+    if (m_closing) {
+        // Whatever follows the last answered request is not read any more.
+        readAll();
         return;
-    // Only the bytes that arrived since the last signal are unread: the server reads everything it gets.
-    const QByteArray chunk = peek(bytesAvailable());
-    const qsizetype size = chunk.size();
-    qsizetype pos = 0;
-    bool requestCompleted = false;
-    while (pos < size) {
-        if (m_state == State::Body) {
-            const qint64 take = qMin<qint64>(m_bodyRemaining, size - pos);
-            m_bodyRemaining -= take;
-            pos += take;
-            if (m_bodyRemaining == 0) {
-                m_state = State::Head;
-                requestCompleted = true;
-            }
-            continue;
-        }
-        if (m_head.isEmpty()) {
-            // Empty lines before a request line are allowed and ignored.
-            while (pos < size && (chunk.at(pos) == '\r' || chunk.at(pos) == '\n'))
-                ++pos;
-            if (pos == size)
-                break;
-#if QT_VERSION < QT_VERSION_CHECK(6, 5, 0)
-            // The HTTP module of Qt 6.4 parses whatever arrived in one go and answers only the last
-            // request of it, mixed with the earlier ones. A client that sends before its answer came
-            // gets a clear refusal rather than a wrong answer.
-            if (requestCompleted) {
-                refuse(400, QByteArrayLiteral("Bad Request"));
-                return;
-            }
-#endif
-        }
-        const qsizetype before = m_head.size();
-        const qsizetype room = m_limits.maxHeadBytes + 4 - before;
-        const qsizetype taken = qMin(room, size - pos);
-        m_head.append(chunk.constData() + pos, taken);
-        const qsizetype end = headEnd(m_head, qMax<qsizetype>(0, before - 3));
-        if (end < 0) {
-            if (m_head.size() > m_limits.maxHeadBytes) {
-                refuse(431, QByteArrayLiteral("Request Header Fields Too Large"));
-                return;
-            }
-            pos += taken;
-            continue;
-        }
-        if (end > m_limits.maxHeadBytes) {
-            refuse(431, QByteArrayLiteral("Request Header Fields Too Large"));
-            return;
-        }
-        pos += end - before;
-        m_head.truncate(end);
-        const bool accepted = acceptHead(m_head);
-        m_head.clear();
-        if (!accepted)
-            return;
-        requestCompleted = m_state == State::Head;
     }
-    Q_UNUSED(requestCompleted);
+    // A handler may run an event loop of its own; the requests after it wait for it to return.
+    if (m_serving)
+        return;
+    m_serving = true;
+    while (state() == QAbstractSocket::ConnectedState && !m_closing) {
+        // Back-pressure: resumed from onBytesWritten once the client has taken its answers.
+        if (bytesToWrite() > m_limits.maxUnsentBytes)
+            break;
+        if (m_pos > 0 && (m_pos == m_input.size() || m_pos >= ReadBufferBytes)) {
+            m_input.remove(0, m_pos);
+            m_pos = 0;
+        }
+        HttpRequest request;
+        bool keepAlive = true;
+        QByteArray connectionHeader;
+        const Parse parse = takeRequest(request, keepAlive, connectionHeader);
+        if (parse == Parse::Refused)
+            break;
+        if (parse == Parse::NeedMore) {
+            if (bytesAvailable() <= 0)
+                break;
+            m_input.append(read(bytesAvailable()));
+            continue;
+        }
+        HttpResponse resp;
+        m_handler(request, &resp);
+        const auto now = Clock::now();
+        if (bytesToWrite() == 0)
+            m_lastWriteProgress = now;
+        m_lastProgress = now;
+        write(resp.toHttp11(connectionHeader, !request.isHead()));
+        if (!keepAlive)
+            closeAfterAnswers();
+    }
+    m_serving = false;
 }
 
-bool HttpConnection::acceptHead(const QByteArray &head)
+HttpConnection::Parse
+HttpConnection::takeRequest(HttpRequest &request, bool &keepAlive, QByteArray &connectionHeader)
 {
-    const QList<QByteArrayView> lines = splitView(head, '\n');
-    const QByteArrayView requestLine = withoutCarriageReturn(lines.value(0));
-    const QList<QByteArrayView> parts = splitView(requestLine, ' ');
-    if (parts.size() != 3 || !isToken(parts.at(0)) || parts.at(1).isEmpty()
-        || (parts.at(2) != "HTTP/1.1" && parts.at(2) != "HTTP/1.0")) {
+    const qsizetype size = m_input.size();
+    // Empty lines before a request line are allowed and ignored.
+    while (m_pos < size && (m_input.at(m_pos) == '\r' || m_input.at(m_pos) == '\n'))
+        ++m_pos;
+    if (m_pos == size)
+        return Parse::NeedMore;
+    const qsizetype end = headEnd(m_input, m_pos);
+    if ((end < 0 && size - m_pos > m_limits.maxHeadBytes)
+        || (end >= 0 && end - m_pos > m_limits.maxHeadBytes)) {
+        refuse(431, QByteArrayLiteral("Request Header Fields Too Large"));
+        return Parse::Refused;
+    }
+    if (end < 0)
+        return Parse::NeedMore;
+
+    const QByteArrayView head = QByteArrayView(m_input).sliced(m_pos, end - m_pos);
+    qsizetype lineEnd = head.indexOf('\n');
+    const QByteArrayView requestLine = withoutCarriageReturn(head.first(lineEnd));
+    const qsizetype firstSpace = requestLine.indexOf(' ');
+    const qsizetype lastSpace = requestLine.lastIndexOf(' ');
+    const QByteArrayView method = firstSpace > 0 ? requestLine.first(firstSpace) : QByteArrayView();
+    const QByteArrayView target = firstSpace > 0 && lastSpace > firstSpace
+                                      ? requestLine.sliced(firstSpace + 1, lastSpace - firstSpace - 1)
+                                      : QByteArrayView();
+    const QByteArrayView version = lastSpace > 0 ? requestLine.sliced(lastSpace + 1) : QByteArrayView();
+    if (!isToken(method) || target.isEmpty() || target.contains(' ')
+        || (version != "HTTP/1.1" && version != "HTTP/1.0")) {
         refuse(400, QByteArrayLiteral("Bad Request"));
-        return false;
+        return Parse::Refused;
     }
-    if (!reachesRouter(parts.at(0))) {
+    if (!reachesRouter(method)) {
         refuse(400, OnlyGetAllowed);
-        return false;
+        return Parse::Refused;
     }
-    const bool isGet = parts.at(0) == "GET";
-    const bool http10 = parts.at(2) == "HTTP/1.0";
+    const bool isGet = method == "GET";
+    const bool http10 = version == "HTTP/1.0";
 
     qint64 contentLength = 0;
     bool hasContentLength = false;
     bool hasTransferEncoding = false;
     bool close = false;
     bool keepAliveToken = false;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArrayView line = withoutCarriageReturn(lines.at(i));
+    qsizetype lineStart = lineEnd + 1;
+    while (lineStart < head.size()) {
+        lineEnd = head.indexOf('\n', lineStart);
+        if (lineEnd < 0)
+            lineEnd = head.size();
+        const QByteArrayView line = withoutCarriageReturn(head.sliced(lineStart, lineEnd - lineStart));
+        lineStart = lineEnd + 1;
         if (line.isEmpty())
             break;
         const qsizetype colon = line.indexOf(':');
@@ -201,7 +256,7 @@ bool HttpConnection::acceptHead(const QByteArray &head)
         if (colon <= 0 || line.at(0) == ' ' || line.at(0) == '\t' || line.first(colon).contains(' ')
             || line.first(colon).contains('\t')) {
             refuse(400, QByteArrayLiteral("Bad Request"));
-            return false;
+            return Parse::Refused;
         }
         const QByteArrayView name = line.first(colon);
         const QByteArrayView value = line.sliced(colon + 1).trimmed();
@@ -213,55 +268,85 @@ bool HttpConnection::acceptHead(const QByteArray &head)
             });
             if (!ok || !digitsOnly || (hasContentLength && length != contentLength)) {
                 refuse(400, QByteArrayLiteral("Bad Request"));
-                return false;
+                return Parse::Refused;
             }
             hasContentLength = true;
             contentLength = length;
         } else if (name.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0) {
             hasTransferEncoding = true;
         } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
-            for (QByteArrayView token : splitView(value, ',')) {
-                token = token.trimmed();
+            qsizetype from = 0;
+            while (from <= value.size()) {
+                qsizetype comma = value.indexOf(',', from);
+                if (comma < 0)
+                    comma = value.size();
+                const QByteArrayView token = value.sliced(from, comma - from).trimmed();
                 close = close || token.compare("close", Qt::CaseInsensitive) == 0;
                 keepAliveToken = keepAliveToken || token.compare("keep-alive", Qt::CaseInsensitive) == 0;
+                from = comma + 1;
             }
         }
     }
 
     if (isGet && (hasTransferEncoding || contentLength > 0)) {
         refuse(400, QByteArrayLiteral("Bad Request"));
-        return false;
+        return Parse::Refused;
     }
     // Other methods are refused by the router after their body; a body too large to buffer gets the
     // same answer at once.
     if (!isGet && (hasTransferEncoding || contentLength > m_limits.maxBodyBytes)) {
         refuse(400, OnlyGetAllowed);
-        return false;
+        return Parse::Refused;
     }
+    QUrl url;
+    if (!targetUrl(target, url)) {
+        refuse(400, QByteArrayLiteral("Bad Request"));
+        return Parse::Refused;
+    }
+    // The body is read whole before the answer, so the next request starts right after it.
+    if (size - end < contentLength)
+        return Parse::NeedMore;
 
-    m_http10 = http10;
-    m_keepAlive = http10 ? (keepAliveToken && !close) : !close;
-    m_lastProgress = Clock::now();
-    m_bodyRemaining = contentLength;
-    m_state = contentLength > 0 ? State::Body : State::Head;
-    return true;
+    request.method = method.toByteArray();
+    request.url = std::move(url);
+    keepAlive = http10 ? (keepAliveToken && !close) : !close;
+    if (!keepAlive)
+        connectionHeader = QByteArrayLiteral("close");
+    else if (http10)
+        connectionHeader = QByteArrayLiteral("keep-alive");
+    m_pos = end + contentLength;
+    return Parse::Request;
+}
+
+void HttpConnection::onBytesWritten()
+{
+    const auto now = Clock::now();
+    m_lastWriteProgress = now;
+    m_lastProgress = now;
+    if (!m_closing && !m_serving && bytesToWrite() <= m_limits.maxUnsentBytes
+        && (m_pos < m_input.size() || bytesAvailable() > 0))
+        serve();
 }
 
 void HttpConnection::refuse(int statusCode, const QByteArray &body)
 {
-    qCDebug(lcWeb) << "refusing request from" << peerAddress().toString() << "with" << statusCode;
-    m_refused = true;
-    m_keepAlive = false;
-    // Nobody reads this connection any more, the HTTP server included.
-    disconnect(this, &QIODevice::readyRead, nullptr, nullptr);
-    if (isTransactionStarted())
-        rollbackTransaction();
-    readAll();
-    setReadBufferSize(4096);
-
+    qCDebug(lcWeb) << "refusing request from" << m_clientAddress.toString() << "with" << statusCode;
     HttpResponse response;
     response.setStatusCode(statusCode);
     response.end(body);
+    if (bytesToWrite() == 0)
+        m_lastWriteProgress = Clock::now();
     write(response.toHttp11(QByteArrayLiteral("close")));
+    closeAfterAnswers();
+}
+
+void HttpConnection::closeAfterAnswers()
+{
+    m_closing = true;
+    m_input.clear();
+    m_pos = 0;
+    readAll();
+    setReadBufferSize(4096);
+    // Closes once the answers already written have gone out.
     disconnectFromHost();
 }

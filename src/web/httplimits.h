@@ -11,8 +11,15 @@ struct HttpLimits
     // Largest body read from a request that is not GET (it is refused by the router anyway); GET carries
     // no body at all.
     qint64 maxBodyBytes = 64 * 1024;
-    // A connection that completes no request head for this long is closed.
+    // A connection that completes no request head and takes no answer bytes for this long is closed.
     int idleTimeoutMsecs = 30 * 1000;
     // Open connections at one time; more are answered 503 and closed.
     int maxConnections = 256;
+    // Open connections from one client address; one busy host must not lock the others out.
+    int maxConnectionsPerAddress = 32;
+    // While more answer bytes than this wait to be sent, nothing more is read from the connection: a
+    // client that sends without reading makes the program hold at most this much for it.
+    qint64 maxUnsentBytes = 256 * 1024;
+    // A connection whose unsent answers have not moved for this long is dropped.
+    int stallTimeoutMsecs = 10 * 1000;
 };

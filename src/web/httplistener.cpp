@@ -1,6 +1,5 @@
 #include "httplistener.h"
 
-#include "httpconnection.h"
 #include "httpresponse.h"
 #include "weblog.h"
 
@@ -8,10 +7,12 @@
 
 #include <algorithm>
 
-HttpListener::HttpListener(const HttpLimits &limits, QObject *parent) : QTcpServer(parent), m_limits(limits)
+HttpListener::HttpListener(const HttpLimits &limits, HttpConnection::Handler handler, QObject *parent)
+    : QTcpServer(parent), m_limits(limits), m_handler(std::move(handler))
 {
-    // A quarter of the timeout keeps the overshoot small; no need to wake more than once a second.
-    m_sweepTimer.setInterval(std::clamp(m_limits.idleTimeoutMsecs / 4, 20, 1000));
+    // A quarter of the shorter timeout keeps the overshoot small; no need to wake more than once a second.
+    const int shortest = std::min(m_limits.idleTimeoutMsecs, m_limits.stallTimeoutMsecs);
+    m_sweepTimer.setInterval(std::clamp(shortest / 4, 20, 1000));
     connect(&m_sweepTimer, &QTimer::timeout, this, &HttpListener::sweep);
 }
 
@@ -19,6 +20,7 @@ HttpListener::~HttpListener()
 {
     // The connections are children and go with the listener; they must not call back into it.
     m_connections.clear();
+    m_perAddress.clear();
 }
 
 void HttpListener::shutDown()
@@ -32,23 +34,39 @@ void HttpListener::shutDown()
 void HttpListener::incomingConnection(qintptr socketDescriptor)
 {
     if (m_connections.size() >= m_limits.maxConnections) {
-        refuseBusy(socketDescriptor);
+        auto *socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(socketDescriptor)) {
+            delete socket;
+            return;
+        }
+        refuseBusy(socket, "connection cap reached");
         return;
     }
-    auto *connection = new HttpConnection(m_limits, this);
-    if (!connection->setSocketDescriptor(socketDescriptor)) {
+    auto *connection = new HttpConnection(m_limits, m_handler, this);
+    if (!connection->adopt(socketDescriptor)) {
         delete connection;
         return;
     }
+    int &fromAddress = m_perAddress[connection->clientAddress()];
+    if (fromAddress >= m_limits.maxConnectionsPerAddress) {
+        // Never served and never counted: it only carries the refusal.
+        refuseBusy(connection, "connection cap of one address reached");
+        return;
+    }
+    ++fromAddress;
     m_connections.insert(connection);
+    connection->startServing();
     if (!m_sweepTimer.isActive())
         m_sweepTimer.start();
-    addPendingConnection(connection);
 }
 
 void HttpListener::forget(HttpConnection *connection)
 {
-    m_connections.remove(connection);
+    if (!m_connections.remove(connection))
+        return;
+    const auto found = m_perAddress.find(connection->clientAddress());
+    if (found != m_perAddress.end() && --found.value() <= 0)
+        m_perAddress.erase(found);
     if (m_connections.isEmpty())
         m_sweepTimer.stop();
 }
@@ -59,20 +77,17 @@ void HttpListener::sweep()
     const auto timeout = std::chrono::milliseconds(m_limits.idleTimeoutMsecs);
     const QSet<HttpConnection *> connections = m_connections;
     for (HttpConnection *connection : connections) {
-        if (now - connection->lastProgress() >= timeout)
+        if (connection->isStalled(now))
+            connection->drop();
+        else if (now - connection->lastProgress() >= timeout)
             connection->expire();
     }
 }
 
-void HttpListener::refuseBusy(qintptr socketDescriptor)
+void HttpListener::refuseBusy(QTcpSocket *socket, const char *why)
 {
-    auto *socket = new QTcpSocket(this);
-    if (!socket->setSocketDescriptor(socketDescriptor)) {
-        delete socket;
-        return;
-    }
     // Debug only: whoever fills the server up must not fill the log as well.
-    qCDebug(lcWeb) << "connection cap reached, refusing" << socket->peerAddress().toString();
+    qCDebug(lcWeb) << why << "refusing" << socket->peerAddress().toString();
     connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
     // A peer that never reads its answer must not keep the socket.
     QTimer::singleShot(5000, socket, [socket] {

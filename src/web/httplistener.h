@@ -1,21 +1,23 @@
 #pragma once
 
+#include "httpconnection.h"
 #include "httplimits.h"
 
+#include <QHash>
+#include <QHostAddress>
 #include <QSet>
 #include <QTcpServer>
 #include <QTimer>
 
-class HttpConnection;
-
-// The listening socket of the web server. It creates a guarded connection for every client, answers
-// 503 beyond the connection cap and closes connections that stay idle.
+// The listening socket of the web server. It creates a connection for every client and hands it the
+// router, answers 503 beyond the connection cap and beyond the cap of one client address, and closes
+// connections that stay idle or whose client stopped taking its answers.
 class HttpListener : public QTcpServer
 {
     Q_OBJECT
 
 public:
-    explicit HttpListener(const HttpLimits &limits, QObject *parent = nullptr);
+    HttpListener(const HttpLimits &limits, HttpConnection::Handler handler, QObject *parent = nullptr);
     ~HttpListener() override;
 
     int connectionCount() const { return int(m_connections.size()); }
@@ -29,9 +31,11 @@ private:
     friend class HttpConnection;
     void forget(HttpConnection *connection);
     void sweep();
-    void refuseBusy(qintptr socketDescriptor);
+    void refuseBusy(QTcpSocket *socket, const char *why);
 
     HttpLimits m_limits;
+    HttpConnection::Handler m_handler;
     QSet<HttpConnection *> m_connections;
+    QHash<QHostAddress, int> m_perAddress;
     QTimer m_sweepTimer;
 };

@@ -254,13 +254,13 @@ bool HttpServerWrapper::startServer(const QString &address, quint16 port)
         qCWarning(lcWeb) << "not an address to listen on:" << address;
         return false;
     }
-    auto *listener = new HttpListener(m_limits, this);
+    auto *listener = new HttpListener(
+        m_limits, [this](const HttpRequest &request, HttpResponse *resp) { route(request, resp); }, this);
     if (!listener->listen(hostAddress, port)) {
         qCWarning(lcWeb) << "cannot listen on" << address << port << listener->errorString();
         delete listener;
         return false;
     }
-    bind(listener);
     m_listener = listener;
     qCDebug(lcWeb) << "listening on" << address << listener->serverPort();
     return true;
@@ -321,13 +321,38 @@ void HttpServerWrapper::replyFailed(const QString &msg, HttpResponse *resp)
     reply(resp, 200, JsonType, QJsonDocument(data).toJson());
 }
 
-void HttpServerWrapper::route(const QHttpServerRequest &request, HttpResponse *resp)
+QStringList HttpServerWrapper::routePaths()
 {
-    if (request.method() != QHttpServerRequest::Method::Get) {
+    QStringList paths = routeTable().keys();
+    paths.sort();
+    return paths;
+}
+
+HttpRequest HttpServerWrapper::fromModuleRequest(const QHttpServerRequest &request)
+{
+    HttpRequest converted;
+    switch (request.method()) {
+    case QHttpServerRequest::Method::Get:
+        converted.method = QByteArrayLiteral("GET");
+        break;
+    case QHttpServerRequest::Method::Head:
+        converted.method = QByteArrayLiteral("HEAD");
+        break;
+    default:
+        converted.method = QByteArrayLiteral("POST");
+        break;
+    }
+    converted.url = request.url();
+    return converted;
+}
+
+void HttpServerWrapper::route(const HttpRequest &request, HttpResponse *resp)
+{
+    if (!request.isGet()) {
         reply(resp, 400, QByteArray(), QByteArrayLiteral("Only 'Get' Method Allowed."));
         return;
     }
-    const QUrl url = request.url();
+    const QUrl &url = request.url;
     const auto &table = routeTable();
     const auto found = table.constFind(url.path(QUrl::FullyDecoded));
     if (found == table.constEnd()) {
@@ -442,13 +467,8 @@ bool HttpServerWrapper::useDarkTheme() const
 bool HttpServerWrapper::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
     HttpResponse resp;
-    route(request, &resp);
-    const auto *connection = qobject_cast<HttpConnection *>(socket);
-    const bool keepAlive = connection ? connection->keepAlive() : true;
-    const bool withBody = request.method() != QHttpServerRequest::Method::Head;
-    socket->write(resp.toHttp11(connection ? connection->connectionHeader() : QByteArray(), withBody));
-    if (!keepAlive)
-        socket->disconnectFromHost();
+    route(fromModuleRequest(request), &resp);
+    socket->write(resp.toHttp11(QByteArray(), request.method() != QHttpServerRequest::Method::Head));
     return true;
 }
 
@@ -487,7 +507,7 @@ void sendThroughResponder(const HttpResponse &resp, QHttpServerResponder &respon
 bool HttpServerWrapper::handleRequest(const QHttpServerRequest &request, QHttpServerResponder &responder)
 {
     HttpResponse resp;
-    route(request, &resp);
+    route(fromModuleRequest(request), &resp);
     sendThroughResponder(resp, responder);
     return true;
 }

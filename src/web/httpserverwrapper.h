@@ -1,12 +1,14 @@
 #pragma once
 
 #include "httplimits.h"
+#include "httprequest.h"
 #include "httpresponse.h"
 
 #include <QAbstractHttpServer>
 #include <QJsonObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class AppSettings;
@@ -16,7 +18,11 @@ class QHttpServerResponder;
 class QTcpSocket;
 
 // The built-in web server: serves the browser pages and their files, answers malformed requests itself
-// and turns every API call into one signal. Each signal carries the response as its first argument; the
+// and turns every API call into one signal. The connections are its own (HttpListener, HttpConnection):
+// the HTTP module of Qt 6.4 parses whatever arrived on a socket in one go, keeping only the last of
+// several pipelined requests, and reads on however many answers its client leaves unread, so it could
+// neither answer pipelined requests in order nor hold a client that does not read. The module's request
+// hooks are still answered by the same router. Each signal carries the response as its first argument; the
 // receiver must finish it with end() (replyOk/replyFailed) before it returns. A request whose signal
 // nobody answered gets 500 "Internal Server Error", so no request is ever left open.
 class HttpServerWrapper : public QAbstractHttpServer
@@ -51,6 +57,12 @@ public:
     // The two JSON answers of the API: "status" "OK" / "FAILED" and "msg", indented, always HTTP 200.
     static void replyOk(QJsonObject data, HttpResponse *resp);
     static void replyFailed(const QString &msg, HttpResponse *resp);
+
+    // Every path the router answers, sorted.
+    static QStringList routePaths();
+
+    // Answers one request as the server does on its connections.
+    void route(const HttpRequest &request, HttpResponse *resp);
 
 Q_SIGNALS:
     void getVMixSettings(HttpResponse *resp);
@@ -110,7 +122,7 @@ protected:
 #endif
 
 private:
-    void route(const QHttpServerRequest &request, HttpResponse *resp);
+    static HttpRequest fromModuleRequest(const QHttpServerRequest &request);
     void servePage(const QString &encodedQuery, const QString &suffix, HttpResponse *resp);
     void serveAsset(const QString &encodedQuery, HttpResponse *resp);
     bool sendFile(const QString &path, bool useDefaultPicture, HttpResponse *resp);
