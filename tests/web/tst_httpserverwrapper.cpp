@@ -17,7 +17,13 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <cerrno>
 #include <memory>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +111,30 @@ bool waitClosed(QTcpSocket &socket, int timeoutMsecs = 5000)
     return socket.state() == QAbstractSocket::UnconnectedState;
 }
 
+// Resident memory of this process (the server runs in it), in KiB.
+qint64 residentKib()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// How a reply reads in the pipelining table: the status code, then the signal that answered it or,
+// for answers of the server itself, the body.
+QString describe(const RawReply &reply)
+{
+    const QByteArray code = reply.statusLine.mid(9, 3);
+    const QJsonObject json = QJsonDocument::fromJson(reply.body).object();
+    if (json.contains(QStringLiteral("signal")))
+        return QString::fromLatin1(code) + QLatin1Char(' ') + json.value(QStringLiteral("signal")).toString();
+    return QString::fromLatin1(code) + QLatin1Char(' ') + QString::fromLatin1(reply.body);
+}
+
 } // namespace
 
 // Answers every API signal of the server with an OK reply naming the signal, as the application's
@@ -151,6 +181,10 @@ private Q_SLOTS:
     void wellFormedLongHeadIsServed();
     void idleConnectionIsClosed();
     void connectionCap();
+    void pipelinedRequests_data();
+    void pipelinedRequests();
+    void clientThatNeverReadsIsDropped();
+    void connectionCapPerAddress();
 
 private:
     std::unique_ptr<HttpServerWrapper> startedServer(const HttpLimits &limits = HttpLimits());
@@ -894,6 +928,229 @@ void tst_HttpServerWrapper::connectionCap()
     second.disconnectFromHost();
     QVERIFY(waitClosed(second));
     QTRY_COMPARE_WITH_TIMEOUT(request("GET", "/cam/checkImg").status, 200, 5000);
+}
+
+void tst_HttpServerWrapper::pipelinedRequests_data()
+{
+    QTest::addColumn<QByteArray>("together");
+    QTest::addColumn<QByteArray>("later");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("staysOpen");
+
+    const QByteArray checkImg = "GET /cam/checkImg HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray settings = "GET /cam/settings HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray vmixStatus = "GET /vmix/status?x=1 HTTP/1.1\r\n\r\n";
+    const QByteArray longHead
+        = "GET /cam/checkImg HTTP/1.1\r\nX-Filler: " + QByteArray(17 * 1024, 'a') + "\r\n\r\n";
+    const QString checkImgOk = QStringLiteral("200 checkImageDownloaded");
+    const QString settingsOk = QStringLiteral("200 getCameraSettings");
+    const QString badRequest = QStringLiteral("400 Bad Request");
+
+    QTest::newRow("good+good") << checkImg + settings << QByteArray() << QStringList{checkImgOk, settingsOk}
+                               << true;
+    QTest::newRow("good+good+good") << checkImg + vmixStatus + settings << QByteArray()
+                                    << QStringList{checkImgOk, "200 getVMixStatus", settingsOk} << true;
+    QTest::newRow("good+bad") << checkImg + "HELLO\r\n\r\n"
+                              << QByteArray() << QStringList{checkImgOk, badRequest} << false;
+    QTest::newRow("good+bad+good") << checkImg + "GET / HTTP/2.0\r\n\r\n" + settings << QByteArray()
+                                   << QStringList{checkImgOk, badRequest} << false;
+    QTest::newRow("good+head too large")
+        << checkImg + longHead << QByteArray()
+        << QStringList{checkImgOk, QStringLiteral("431 Request Header Fields Too Large")} << false;
+    QTest::newRow("good+unknown path+good")
+        << checkImg + "GET /nowhere HTTP/1.1\r\n\r\n" + settings << QByteArray()
+        << QStringList{checkImgOk, QStringLiteral("404 Page Not Found!"), settingsOk} << true;
+    QTest::newRow("good+partial second")
+        << checkImg + settings.left(12) << settings.mid(12) << QStringList{checkImgOk, settingsOk} << true;
+    QTest::newRow("good+good+partial third, split in the empty line")
+        << checkImg + vmixStatus + settings.left(settings.size() - 1) << settings.right(1)
+        << QStringList{checkImgOk, "200 getVMixStatus", settingsOk} << true;
+    QTest::newRow("POST with body+good")
+        << "POST /cam/checkImg HTTP/1.1\r\nContent-Length: 5\r\n\r\nhello" + settings << QByteArray()
+        << QStringList{QStringLiteral("400 Only 'Get' Method Allowed."), settingsOk} << true;
+    QTest::newRow("POST with partial body+good")
+        << QByteArray("POST /cam/checkImg HTTP/1.1\r\nContent-Length: 5\r\n\r\nhel") << "lo" + settings
+        << QStringList{QStringLiteral("400 Only 'Get' Method Allowed."), settingsOk} << true;
+    QTest::newRow("good+close+good") << checkImg + "GET /cam/settings HTTP/1.1\r\nConnection: close\r\n\r\n"
+                                            + checkImg
+                                     << QByteArray() << QStringList{checkImgOk, settingsOk} << false;
+}
+
+void tst_HttpServerWrapper::pipelinedRequests()
+{
+    QFETCH(QByteArray, together);
+    QFETCH(QByteArray, later);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, staysOpen);
+
+    QTcpSocket socket;
+    socket.connectToHost(Address, m_server->serverPort());
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write(together);
+    socket.flush();
+    if (!later.isEmpty()) {
+        QTest::qWait(100);
+        socket.write(later);
+    }
+    QByteArray buffer;
+    QStringList got;
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        const RawReply reply = readRawReply(socket, buffer);
+        QVERIFY2(reply.complete, qPrintable(QStringLiteral("answer %1 missing").arg(i + 1)));
+        got.append(describe(reply));
+    }
+    QCOMPARE(got, answers);
+    if (!staysOpen) {
+        QVERIFY(waitClosed(socket));
+        // Nothing after the refusal was answered.
+        buffer.append(socket.readAll());
+        QCOMPARE(buffer, QByteArray());
+        return;
+    }
+    socket.write("GET /cam/checkImg HTTP/1.1\r\n\r\n");
+    const RawReply next = readRawReply(socket, buffer);
+    QVERIFY(next.complete);
+    QCOMPARE(describe(next), QStringLiteral("200 checkImageDownloaded"));
+    QCOMPARE(buffer, QByteArray());
+}
+
+void tst_HttpServerWrapper::clientThatNeverReadsIsDropped()
+{
+    const QByteArray script = resource(QStringLiteral("js/script.js"));
+    QVERIFY(script.size() > 10000);
+    const QByteArray requestBytes = "GET /assets?_type=js&_name=script.js HTTP/1.1\r\nHost: x\r\n\r\n";
+
+    // A reader beside it, served before and after.
+    QTcpSocket reader;
+    reader.connectToHost(Address, m_server->serverPort());
+    QVERIFY(reader.waitForConnected(5000));
+    QByteArray readerBuffer;
+    reader.write(requestBytes);
+    const RawReply warmUp = readRawReply(reader, readerBuffer);
+    QVERIFY(warmUp.complete);
+    QCOMPARE(warmUp.body, script);
+    const qint64 before = residentKib();
+    QVERIFY(before > 0);
+
+    // A raw socket that sends request after request and never reads a byte.
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_in server = {};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(m_server->serverPort());
+    ::inet_pton(AF_INET, Address.toLatin1().constData(), &server.sin_addr);
+    ::connect(fd, reinterpret_cast<sockaddr *>(&server), sizeof server);
+
+    // Far more answers than the program could hold if it kept queueing them: 4000 x 22 KB.
+    const int requests = 4000;
+    QByteArray pending;
+    for (int i = 0; i < requests; ++i)
+        pending.append(requestBytes);
+    qint64 sent = 0;
+    qint64 peak = before;
+    bool dropped = false;
+    QElapsedTimer timer;
+    timer.start();
+    while (!dropped && timer.elapsed() < 25000) {
+        if (sent < pending.size()) {
+            const ssize_t n
+                = ::send(fd, pending.constData() + sent, size_t(pending.size() - sent), MSG_NOSIGNAL);
+            if (n > 0)
+                sent += n;
+            else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINPROGRESS
+                     && errno != ENOTCONN)
+                dropped = true;
+        } else {
+            // Everything is sent: a reset shows as an error on an empty write.
+            const ssize_t n = ::send(fd, "", 0, MSG_NOSIGNAL);
+            int error = 0;
+            socklen_t length = sizeof error;
+            ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
+            dropped = n < 0 || error != 0;
+        }
+        peak = qMax(peak, residentKib());
+        QTest::qWait(20);
+    }
+    ::close(fd);
+    QVERIFY2(dropped, "the connection that never reads is still open");
+    // It was not simply fed all it asked for.
+    QVERIFY(sent < pending.size() || timer.elapsed() >= 9000);
+    QVERIFY2(peak - before < 16 * 1024,
+             qPrintable(QStringLiteral("memory grew by %1 KiB").arg(peak - before)));
+
+    reader.write(requestBytes);
+    const RawReply after = readRawReply(reader, readerBuffer);
+    QVERIFY(after.complete);
+    QCOMPARE(after.body, script);
+}
+
+void tst_HttpServerWrapper::connectionCapPerAddress()
+{
+    const QHostAddress busyHost(QStringLiteral("127.0.0.5"));
+    const QHostAddress otherHost(QStringLiteral("127.0.0.6"));
+    const int perAddress = HttpLimits().maxConnectionsPerAddress;
+    QCOMPARE(perAddress, 32);
+
+    std::vector<std::unique_ptr<QTcpSocket>> busy;
+    for (int i = 0; i < 40; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        QVERIFY(socket->bind(busyHost));
+        socket->connectToHost(Address, m_server->serverPort());
+        QVERIFY(socket->waitForConnected(5000));
+        busy.push_back(std::move(socket));
+    }
+    // While the busy host sits on its connections, another host is served.
+    QTcpSocket other;
+    QVERIFY(other.bind(otherHost));
+    other.connectToHost(Address, m_server->serverPort());
+    QVERIFY(other.waitForConnected(5000));
+    other.write("GET /cam/checkImg HTTP/1.1\r\n\r\n");
+    QByteArray otherBuffer;
+    const RawReply served = readRawReply(other, otherBuffer);
+    QVERIFY(served.complete);
+    QCOMPARE(served.statusLine, QByteArray("HTTP/1.1 200 OK"));
+
+    // Exactly the connections beyond the cap got 503 and were closed; the others are served.
+    QTest::qWait(200);
+    int refused = 0;
+    std::vector<QTcpSocket *> open;
+    for (const auto &socket : busy) {
+        if (socket->bytesAvailable() > 0 || socket->state() != QAbstractSocket::ConnectedState) {
+            QByteArray buffer;
+            const RawReply reply = readRawReply(*socket, buffer);
+            QVERIFY(reply.complete);
+            QCOMPARE(reply.statusLine, QByteArray("HTTP/1.1 503 Service Unavailable"));
+            QVERIFY(waitClosed(*socket));
+            ++refused;
+        } else {
+            open.push_back(socket.get());
+        }
+    }
+    QCOMPARE(refused, 40 - perAddress);
+    for (QTcpSocket *socket : open) {
+        socket->write("GET /cam/checkImg HTTP/1.1\r\n\r\n");
+        QByteArray buffer;
+        const RawReply reply = readRawReply(*socket, buffer);
+        QVERIFY(reply.complete);
+        QCOMPARE(reply.statusLine, QByteArray("HTTP/1.1 200 OK"));
+    }
+
+    // Once one of them goes there is room for the busy host again.
+    open.front()->disconnectFromHost();
+    QVERIFY(waitClosed(*open.front()));
+    QTcpSocket again;
+    QVERIFY(again.bind(busyHost));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            again.abort();
+            again.connectToHost(Address, m_server->serverPort());
+            if (!again.waitForConnected(2000))
+                return false;
+            again.write("GET /cam/checkImg HTTP/1.1\r\n\r\n");
+            QByteArray buffer;
+            return readRawReply(again, buffer).statusLine == QByteArray("HTTP/1.1 200 OK");
+        }(),
+        5000);
 }
 
 QTEST_MAIN(tst_HttpServerWrapper)
