@@ -22,6 +22,10 @@ public:
     ObsProtocol &operator=(const ObsProtocol &) = delete;
 
     virtual int version() const = 0;
+    // OBS accepted the session (no password asked, or the password was right).
+    virtual bool isLoggedIn() const = 0;
+    // OBS refused the password on this connection.
+    virtual bool passwordRefused() const { return false; }
     virtual void handleMessage(const QJsonObject &message) = 0;
     virtual void poll() = 0;
 

@@ -50,6 +50,9 @@ void ObsProtocol4::handleMessage(const QJsonObject &message)
     if (message.value(QLatin1String("status")).toString() == QLatin1String("error")) {
         qCDebug(lcSwitchers) << "OBS error reply" << message.value(MessageIdKey).toString()
                              << message.value(QLatin1String("error")).toString();
+        // "Authentication Failed.": the link tells the operator and tries again later.
+        if (message.value(MessageIdKey).toString().toInt() == Authenticate && !m_loggedIn)
+            m_passwordRefused = true;
         return;
     }
     // Event notices carry no message-id and land in the id-0 branch, where they do nothing.
@@ -57,6 +60,9 @@ void ObsProtocol4::handleMessage(const QJsonObject &message)
     switch (id) {
     case GetAuthRequired:
         handleAuthRequired(message);
+        break;
+    case Authenticate:
+        loggedIn();
         break;
     case GetSourcesList:
         handleSourcesList(message);
@@ -76,10 +82,35 @@ void ObsProtocol4::handleMessage(const QJsonObject &message)
     }
 }
 
-void ObsProtocol4::handleAuthRequired(const QJsonObject &reply) const
+void ObsProtocol4::sendCommand(Request request, QJsonObject fields)
 {
-    if (!reply.value(QLatin1String("authRequired")).toBool())
+    if (m_loggedIn) {
+        sendRequest(request, std::move(fields));
         return;
+    }
+    if (m_heldCommands.size() >= MaxHeldCommands) {
+        qCWarning(lcSwitchers) << "OBS has not accepted the log-in yet, command dropped";
+        return;
+    }
+    m_heldCommands.append({request, std::move(fields)});
+}
+
+void ObsProtocol4::loggedIn()
+{
+    if (m_loggedIn)
+        return;
+    m_loggedIn = true;
+    const QList<QPair<Request, QJsonObject>> held = std::exchange(m_heldCommands, {});
+    for (const auto &command : held)
+        sendRequest(command.first, command.second);
+}
+
+void ObsProtocol4::handleAuthRequired(const QJsonObject &reply)
+{
+    if (!reply.value(QLatin1String("authRequired")).toBool()) {
+        loggedIn();
+        return;
+    }
     const QString challenge = reply.value(QLatin1String("challenge")).toString();
     const QString salt = reply.value(QLatin1String("salt")).toString();
     sendRequest(Authenticate, {{QStringLiteral("auth"), authResponse(m_password, salt, challenge)}});
@@ -120,27 +151,27 @@ void ObsProtocol4::handleTransitionList(const QJsonObject &reply)
 
 void ObsProtocol4::setVolume(double volumeDb, const QString &source)
 {
-    sendRequest(SetVolume, {{QStringLiteral("volume"), volumeDb},
+    sendCommand(SetVolume, {{QStringLiteral("volume"), volumeDb},
                             {QStringLiteral("useDecibel"), true},
                             {QStringLiteral("source"), source}});
 }
 
 void ObsProtocol4::toggleMute(const QString &source)
 {
-    sendRequest(ToggleMute, {{QStringLiteral("source"), source}});
+    sendCommand(ToggleMute, {{QStringLiteral("source"), source}});
 }
 
 void ObsProtocol4::startStopStreaming()
 {
-    sendRequest(StartStopStreaming);
+    sendCommand(StartStopStreaming);
 }
 
 void ObsProtocol4::startStopRecording()
 {
-    sendRequest(StartStopRecording);
+    sendCommand(StartStopRecording);
 }
 
 void ObsProtocol4::setCurrentTransition(const QString &name)
 {
-    sendRequest(SetCurrentTransition, {{QStringLiteral("transition-name"), name}});
+    sendCommand(SetCurrentTransition, {{QStringLiteral("transition-name"), name}});
 }

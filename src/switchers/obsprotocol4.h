@@ -2,6 +2,9 @@
 
 #include "obsprotocol.h"
 
+#include <QList>
+#include <QPair>
+
 // obs-websocket 4.x: JSON requests named by "request-type", replies matched by "message-id". The
 // message-id names the kind of request rather than one request, so replies are dispatched by it alone.
 class ObsProtocol4 : public ObsProtocol
@@ -27,7 +30,12 @@ public:
     // Starts the log-in: asks whether OBS wants a password.
     void begin();
 
+    // Commands kept while the log-in is under way.
+    static constexpr int MaxHeldCommands = 16;
+
     int version() const override { return 4; }
+    bool isLoggedIn() const override { return m_loggedIn; }
+    bool passwordRefused() const override { return m_passwordRefused; }
     void handleMessage(const QJsonObject &message) override;
     void poll() override;
 
@@ -39,9 +47,16 @@ public:
 
 private:
     void sendRequest(Request request, QJsonObject fields = {}) const;
-    void handleAuthRequired(const QJsonObject &reply) const;
+    // Commands wait for the log-in: before it OBS refuses them ("Not Authenticated").
+    void sendCommand(Request request, QJsonObject fields = {});
+    void loggedIn();
+    void handleAuthRequired(const QJsonObject &reply);
     void handleSourcesList(const QJsonObject &reply);
     void handleVolume(const QJsonObject &reply);
     void handleStreamingStatus(const QJsonObject &reply);
     void handleTransitionList(const QJsonObject &reply);
+
+    bool m_loggedIn = false;
+    bool m_passwordRefused = false;
+    QList<QPair<Request, QJsonObject>> m_heldCommands;
 };

@@ -44,6 +44,7 @@ public:
     bool isIdentified() const { return m_identified; }
 
     int version() const override { return 5; }
+    bool isLoggedIn() const override { return m_identified; }
     void handleMessage(const QJsonObject &message) override;
     void poll() override;
 

@@ -10,7 +10,10 @@
 #include <QUrl>
 #include <QWebSocket>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
 namespace {
 constexpr int AuthenticationFailedCloseCode = 4009;
@@ -24,7 +27,10 @@ ObsWrapper::ObsWrapper(const QString &ip, int port, const QString &password, QOb
     , m_password(password)
     , m_socket(new QWebSocket(QString(), QWebSocketProtocol::Version13, this))
     , m_helloTimer(new QTimer(this))
+    , m_reconnectTimer(new QTimer(this))
 {
+    m_reconnectTimer->setSingleShot(true);
+    connect(m_reconnectTimer, &QTimer::timeout, this, &ObsWrapper::reconnect);
     m_timer->setInterval(PollIntervalMs);
     m_helloTimer->setSingleShot(true);
     m_helloTimer->setInterval(DefaultHelloTimeoutMs);
@@ -48,6 +54,8 @@ ObsWrapper::~ObsWrapper()
 {
     m_timer->stop();
     m_helloTimer->stop();
+    m_reconnectTimer->stop();
+    m_wanted = false;
     // The socket says goodbye to OBS while it is destroyed; nothing of ours may hear it any more.
     m_socket->disconnect(this);
     m_protocol.reset();
@@ -55,19 +63,33 @@ ObsWrapper::~ObsWrapper()
 
 void ObsWrapper::openConnection()
 {
+    m_wanted = true;
+    m_retryAttempt = 0;
+    m_passwordRefused = false;
+    m_passwordWarned = false;
+    qCDebug(lcSwitchers) << "connecting to OBS at" << m_ip << m_port;
+    open();
+}
+
+void ObsWrapper::open()
+{
     // Reopening drops the old connection without a disconnected signal; start the new one from scratch.
     resetProtocol();
     QUrl url;
     url.setScheme(QStringLiteral("ws"));
     url.setHost(m_ip);
     url.setPort(m_port);
-    qCDebug(lcSwitchers) << "connecting to OBS at" << url.toString();
     m_socket->open(url);
+    // Dropping the old connection asked for a retry that this opening makes moot.
+    m_reconnectTimer->stop();
 }
 
 void ObsWrapper::closeConnection()
 {
+    m_wanted = false;
+    m_reconnectTimer->stop();
     resetProtocol();
+    dropHeldCommands();
     m_socket->close(QWebSocketProtocol::CloseCodeNormal, QString());
 }
 
@@ -163,54 +185,137 @@ void ObsWrapper::setVolume(double volume, const QString &source)
         qCWarning(lcSwitchers) << "ignored a volume that is not a number for" << source;
         return;
     }
-    if (m_protocol)
-        m_protocol->setVolume(volume, source);
-    else
-        qCDebug(lcSwitchers) << "OBS not connected, volume change lost";
+    command(QStringLiteral("volume:") + source, "volume change",
+            [volume, source](ObsProtocol &protocol) { protocol.setVolume(volume, source); });
 }
 
 void ObsWrapper::toggleMute(const QString &source)
 {
-    if (m_protocol)
-        m_protocol->toggleMute(source);
-    else
-        qCDebug(lcSwitchers) << "OBS not connected, mute toggle lost";
+    command(QStringLiteral("mute:") + source, "mute toggle",
+            [source](ObsProtocol &protocol) { protocol.toggleMute(source); });
 }
 
 void ObsWrapper::startStopStreaming()
 {
-    if (m_protocol)
-        m_protocol->startStopStreaming();
-    else
-        qCDebug(lcSwitchers) << "OBS not connected, streaming toggle lost";
+    command(QStringLiteral("streaming"), "streaming toggle",
+            [](ObsProtocol &protocol) { protocol.startStopStreaming(); });
 }
 
 void ObsWrapper::startStopRecording()
 {
-    if (m_protocol)
-        m_protocol->startStopRecording();
-    else
-        qCDebug(lcSwitchers) << "OBS not connected, recording toggle lost";
+    command(QStringLiteral("recording"), "recording toggle",
+            [](ObsProtocol &protocol) { protocol.startStopRecording(); });
 }
 
 void ObsWrapper::setCurrentTransition(const QString &name)
 {
-    if (m_protocol)
-        m_protocol->setCurrentTransition(name);
-    else
-        qCDebug(lcSwitchers) << "OBS not connected, transition change lost";
+    command(QStringLiteral("transition"), "transition change",
+            [name](ObsProtocol &protocol) { protocol.setCurrentTransition(name); });
+}
+
+void ObsWrapper::command(const QString &kind, const char *what, std::function<void(ObsProtocol &)> apply)
+{
+    if (m_protocol) {
+        apply(*m_protocol);
+        return;
+    }
+    const QAbstractSocket::SocketState state = m_socket->state();
+    if (state != QAbstractSocket::ConnectingState && state != QAbstractSocket::ConnectedState
+        && state != QAbstractSocket::HostLookupState) {
+        qCDebug(lcSwitchers) << "OBS not connected," << what << "lost";
+        return;
+    }
+    // The link is opening: the newest command of a kind replaces an older one of it.
+    for (qsizetype i = 0; i < m_heldCommands.size(); ++i) {
+        if (m_heldCommands.at(i).kind == kind) {
+            m_heldCommands.removeAt(i);
+            break;
+        }
+    }
+    if (m_heldCommands.size() >= MaxHeldCommands) {
+        qCDebug(lcSwitchers) << "OBS link still opening, too many commands waiting," << what << "lost";
+        return;
+    }
+    m_heldCommands.append({kind, std::move(apply)});
+}
+
+void ObsWrapper::dropHeldCommands()
+{
+    if (m_heldCommands.isEmpty())
+        return;
+    qCDebug(lcSwitchers) << "OBS not connected," << m_heldCommands.size() << "waiting commands lost";
+    m_heldCommands.clear();
+}
+
+void ObsWrapper::startProtocol(std::unique_ptr<ObsProtocol> protocol)
+{
+    m_protocol = std::move(protocol);
+    const QList<HeldCommand> held = std::exchange(m_heldCommands, {});
+    for (const HeldCommand &command : held)
+        command.apply(*m_protocol);
+}
+
+void ObsWrapper::checkLogIn()
+{
+    if (!m_protocol)
+        return;
+    if (m_protocol->isLoggedIn()) {
+        m_retryAttempt = 0;
+        m_passwordRefused = false;
+        m_passwordWarned = false;
+        return;
+    }
+    if (m_protocol->passwordRefused()) {
+        // 4.x keeps the connection open and refuses every request: close it and try again later.
+        if (!m_passwordWarned)
+            qCWarning(lcSwitchers) << "OBS refused the password";
+        m_passwordWarned = true;
+        m_passwordRefused = true;
+        resetProtocol();
+        m_socket->close(QWebSocketProtocol::CloseCodeNormal, QString());
+    }
+}
+
+void ObsWrapper::scheduleReconnect()
+{
+    if (!m_wanted || !isPolling() || m_socket->state() != QAbstractSocket::UnconnectedState)
+        return;
+    if (m_passwordRefused) {
+        // Later news of the refusal replaces a back-off retry planned before it.
+        m_reconnectTimer->start(PasswordRetryMs);
+        return;
+    }
+    if (m_reconnectTimer->isActive())
+        return;
+    const int last = int(std::size(RetryDelaysMs)) - 1;
+    m_reconnectTimer->start(RetryDelaysMs[std::min(m_retryAttempt, last)]);
+}
+
+void ObsWrapper::reconnect()
+{
+    if (!m_wanted || !isPolling() || m_socket->state() != QAbstractSocket::UnconnectedState)
+        return;
+    ++m_retryAttempt;
+    qCDebug(lcSwitchers) << "reconnecting to OBS at" << m_ip << m_port << "attempt" << m_retryAttempt;
+    open();
 }
 
 void ObsWrapper::disconnectedFromOBS()
 {
     resetProtocol();
+    dropHeldCommands();
     qCDebug(lcSwitchers) << "Disconnected From OBS";
     // 4009 (authentication failed) is obs-websocket's own code, outside Qt's enumeration: compared as a
     // number, which a compiler may not assume the enumeration never holds.
-    if (int(m_socket->closeCode()) == AuthenticationFailedCloseCode)
-        qCWarning(lcSwitchers) << "OBS refused the password";
-    else if (m_socket->closeCode() != QWebSocketProtocol::CloseCodeNormal)
+    if (int(m_socket->closeCode()) == AuthenticationFailedCloseCode) {
+        if (!m_passwordWarned)
+            qCWarning(lcSwitchers) << "OBS refused the password";
+        m_passwordWarned = true;
+        m_passwordRefused = true;
+    } else if (m_socket->closeCode() != QWebSocketProtocol::CloseCodeNormal) {
         qCDebug(lcSwitchers) << "close code" << int(m_socket->closeCode()) << m_socket->closeReason();
+    }
+    scheduleReconnect();
 }
 
 void ObsWrapper::connectedToOBS()
@@ -231,11 +336,13 @@ void ObsWrapper::messageReceived(const QString &msg)
         auto protocol = std::make_unique<ObsProtocol5>(m_state, m_password,
                                                        [this](const QJsonObject &m) { sendMessage(m); });
         protocol->identify(message.value(QLatin1String("d")).toObject());
-        m_protocol = std::move(protocol);
+        startProtocol(std::move(protocol));
         return;
     }
-    if (m_protocol)
+    if (m_protocol) {
         m_protocol->handleMessage(message);
+        checkLogIn();
+    }
 }
 
 void ObsWrapper::error(QAbstractSocket::SocketError err)
@@ -249,6 +356,11 @@ void ObsWrapper::serverStateChanged(QAbstractSocket::SocketState state)
     // before this signal must not be forgotten.
     if (state == QAbstractSocket::ConnectedState && !m_protocol)
         m_helloTimer->start();
+    // A connection that failed to open ends here without a disconnected signal.
+    if (state == QAbstractSocket::UnconnectedState) {
+        dropHeldCommands();
+        scheduleReconnect();
+    }
 }
 
 void ObsWrapper::onOBSTimer()
@@ -264,7 +376,7 @@ void ObsWrapper::onHelloTimeout()
     auto protocol = std::make_unique<ObsProtocol4>(m_state, m_password,
                                                    [this](const QJsonObject &m) { sendMessage(m); });
     protocol->begin();
-    m_protocol = std::move(protocol);
+    startProtocol(std::move(protocol));
 }
 
 void ObsWrapper::resetProtocol()

@@ -4,10 +4,12 @@
 
 #include <QAbstractSocket>
 #include <QJsonArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class ObsProtocol;
@@ -19,8 +21,13 @@ class QWebSocket;
 // while polling, and sends commands without waiting for their replies.
 //
 // Right after the socket connects the link waits for a 5.x Hello; when none comes within the hello
-// timeout it speaks 4.x. Both fill the same cache. There is no automatic reconnection: a connection that
-// fails or drops stays down until openConnection() is called again.
+// timeout it speaks 4.x. Both fill the same cache. Commands given while the dialect is not known yet are
+// held (the newest of each kind) and sent once it is; they are lost only while the link is down.
+//
+// While the link is wanted (openConnection() without closeConnection() since) and polled (OBS control
+// is on), a link that drops or fails to open is re-opened by itself after 1, 2, 4, 8 and then every 10
+// seconds; after OBS refused the password, every 10 seconds with one warning. openConnection() always
+// opens at once and starts the back-off anew.
 class ObsWrapper : public QObject
 {
     Q_OBJECT
@@ -32,6 +39,11 @@ public:
     // asks for, a source list, is a few hundred kilobytes even for a large show; without a bound a peer
     // could make the program hold a message of any size.
     static constexpr qint64 MaxIncomingMessageBytes = 16 * 1024 * 1024;
+    // Commands held while the dialect of a fresh connection is not known yet.
+    static constexpr int MaxHeldCommands = 16;
+    // The waits before the automatic re-openings: the last one repeats.
+    static constexpr int RetryDelaysMs[] = {1000, 2000, 4000, 8000, 10000};
+    static constexpr int PasswordRetryMs = 10000;
 
     ObsWrapper(const QString &ip, int port, const QString &password, QObject *parent = nullptr);
     ~ObsWrapper() override;
@@ -78,9 +90,24 @@ public Q_SLOTS:
     void onOBSTimer();
 
 private:
+    struct HeldCommand
+    {
+        QString kind;
+        std::function<void(ObsProtocol &)> apply;
+    };
+
+    void open();
     void onHelloTimeout();
+    void startProtocol(std::unique_ptr<ObsProtocol> protocol);
     void resetProtocol();
     void sendMessage(const QJsonObject &message);
+    // Runs the command on the current dialect, holds it while the dialect is not known, or drops it
+    // with "OBS not connected, <what> lost".
+    void command(const QString &kind, const char *what, std::function<void(ObsProtocol &)> apply);
+    void dropHeldCommands();
+    void checkLogIn();
+    void scheduleReconnect();
+    void reconnect();
 
     QTimer *m_timer = nullptr;
     QString m_ip;
@@ -90,4 +117,11 @@ private:
     ObsState m_state;
     QTimer *m_helloTimer = nullptr;
     std::unique_ptr<ObsProtocol> m_protocol;
+    QList<HeldCommand> m_heldCommands;
+    QTimer *m_reconnectTimer = nullptr;
+    int m_retryAttempt = 0;
+    bool m_wanted = false;
+    // OBS refused the password since the last successful log-in, and whether the operator was told.
+    bool m_passwordRefused = false;
+    bool m_passwordWarned = false;
 };

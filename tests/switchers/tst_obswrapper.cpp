@@ -4,6 +4,7 @@
 #include "obsstate.h"
 #include "obswrapper.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -197,8 +198,11 @@ private Q_SLOTS:
     void commands();
     void commandEffectsReachTheCache_data();
     void commandEffectsReachTheCache();
-    void noReconnectionAfterServerCloses_data();
-    void noReconnectionAfterServerCloses();
+    void reconnectsWhenServerReturns_data();
+    void reconnectsWhenServerReturns();
+    void noReconnectionWhenClosedOrNotPolled();
+    void obs4CommandsBeforeTheDialectIsKnown_data();
+    void obs4CommandsBeforeTheDialectIsKnown();
     void reconnectDetectsTheNewServersVersion();
 };
 
@@ -439,34 +443,44 @@ void TestObsWrapper::wrongPassword()
     server->setPassword(QStringLiteral("right"));
     server->state().streaming = true;
     auto link = linkTo(*server, QStringLiteral("wrong"));
-    // 5.x closes with its own code, which the operator learns from the log.
-    if (version == 5)
-        QTest::ignoreMessage(QtWarningMsg, "OBS refused the password");
+    link->startPolling();
+    // One warning for the operator, however often the link tries again.
+    QTest::ignoreMessage(QtWarningMsg, "OBS refused the password");
+    QTest::failOnWarning("OBS refused the password");
     link->openConnection();
 
-    if (version == 4) {
-        // OBS refuses the log-in and then every request; the refusals leave the cache empty.
+    // 4.x refuses the log-in and the link closes; 5.x closes with its own code.
+    if (version == 4)
         QTRY_COMPARE_WITH_TIMEOUT(server->requestsOfType(QStringLiteral("Authenticate")).size(), 1, WaitMs);
-        QVERIFY(pollSettled(*link, *server));
-        QVERIFY(!server->requestsOfType(QStringLiteral("GetStreamingStatus")).isEmpty());
-        QCOMPARE(link->protocolVersion(), 4);
-    } else {
-        // OBS closes with 4009; the link stays down.
+    else
         QTRY_COMPARE_WITH_TIMEOUT(server->closeCodesSent(), QList<int>{FakeObs5Server::AuthenticationFailed},
                                   WaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(link->protocolVersion(), 0, WaitMs);
-        QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), 0, WaitMs);
-        link->onOBSTimer();
-        link->toggleMute(MicAux);
-        link->startPolling();
-        QTest::qWait(2 * ObsWrapper::PollIntervalMs + ShortHelloMs);
-        QCOMPARE(server->connectionCount(), 1);
-        QVERIFY(server->requestsOfType(QStringLiteral("ToggleInputMute")).isEmpty());
-    }
+    QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), 0, WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(link->protocolVersion(), 0, WaitMs);
+    link->toggleMute(MicAux);
+
+    // No loop: the next attempt comes after ten seconds, and is refused the same way.
+    QTest::qWait(ObsWrapper::PasswordRetryMs - 2000);
+    QCOMPARE(server->connectionCount(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server->connectionCount(), 2, 4000);
+    if (version == 4)
+        QTRY_COMPARE_WITH_TIMEOUT(server->requestsOfType(QStringLiteral("Authenticate")).size(), 2, WaitMs);
+    else
+        QTRY_COMPARE_WITH_TIMEOUT(server->closeCodesSent().size(), 2, WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), 0, WaitMs);
+    QVERIFY(server->requestsOfType(QStringLiteral("ToggleInputMute")).isEmpty());
+    QVERIFY(server->requestsOfType(QStringLiteral("ToggleMute")).isEmpty());
     QVERIFY(!link->isStreaming());
     QCOMPARE(link->sourcesJson(), QJsonArray());
     QCOMPARE(link->transitions(), QStringList());
     QCOMPARE(link->currentTransition(), QString());
+
+    // The right password, given through a reconnect, opens at once and logs in.
+    link->setPassword(QStringLiteral("right"));
+    QVERIFY(connectLink(*link, *server, version));
+    QCOMPARE(server->connectionCount(), 3);
+    QVERIFY(pollSettled(*link, *server));
+    QVERIFY(link->isStreaming());
 }
 
 void TestObsWrapper::sameCachesFromBothVersions_data()
@@ -907,39 +921,110 @@ void TestObsWrapper::commandEffectsReachTheCache()
     QVERIFY(link->isRecording());
 }
 
-void TestObsWrapper::noReconnectionAfterServerCloses_data()
+void TestObsWrapper::reconnectsWhenServerReturns_data()
 {
     addVersionRows();
 }
 
-void TestObsWrapper::noReconnectionAfterServerCloses()
+void TestObsWrapper::reconnectsWhenServerReturns()
 {
     QFETCH(int, version);
     auto server = startServer(version);
     QVERIFY(server);
+    const quint16 port = server->port();
     auto link = linkTo(*server);
+    link->startPolling();
     QVERIFY(connectLink(*link, *server, version));
     QVERIFY(pollSettled(*link, *server));
     const QJsonObject before = snapshot(*link);
-    link->startPolling();
 
-    // OBS quits: the link notices, keeps its last picture and does not come back on its own, although
-    // the server listens again and the poll timer keeps running.
-    server->disconnectClients();
+    // OBS quits: the link notices and keeps its last picture; commands while it is down are lost.
+    server->close();
     QTRY_COMPARE_WITH_TIMEOUT(link->protocolVersion(), 0, WaitMs);
-    server->clearReceived();
-    QTest::qWait(2 * ObsWrapper::PollIntervalMs + ShortHelloMs);
-    QCOMPARE(server->connectionCount(), 1);
-    QCOMPARE(server->received(), QList<QJsonObject>());
+    link->startStopRecording();
     QCOMPARE(snapshot(*link), before);
-    QVERIFY(link->isPolling());
 
-    // An explicit reconnect brings it back, and the running timer polls again.
-    QVERIFY(connectLink(*link, *server, version));
-    QCOMPARE(server->connectionCount(), 2);
+    // Three seconds later OBS is back on the same port: the link comes back by itself.
+    QTest::qWait(3000);
+    server->clearReceived();
+    QVERIFY(server->listen(version == 4 ? Obs4Address : Obs5Address, port));
+    QElapsedTimer back;
+    back.start();
+    QTRY_COMPARE_WITH_TIMEOUT(link->protocolVersion(), version, 5000);
+    QVERIFY2(back.elapsed() <= 5000, qPrintable(QString::number(back.elapsed())));
     const QString listRequest
         = version == 4 ? QStringLiteral("GetSourcesList") : QStringLiteral("GetInputList");
     QTRY_VERIFY_WITH_TIMEOUT(!server->requestsOfType(listRequest).isEmpty(), WaitMs);
+    QVERIFY(server->requestsOfType(QStringLiteral("StartStopRecording")).isEmpty());
+    QVERIFY(server->requestsOfType(QStringLiteral("ToggleRecord")).isEmpty());
+    QVERIFY(!server->state().recording);
+}
+
+void TestObsWrapper::noReconnectionWhenClosedOrNotPolled()
+{
+    auto server = startServer(5);
+    QVERIFY(server);
+    auto link = linkTo(*server);
+
+    // Opened but not polled (OBS control off, the link opened by a save-and-reconnect): it stays down.
+    QVERIFY(connectLink(*link, *server, 5));
+    server->disconnectClients();
+    QTRY_COMPARE_WITH_TIMEOUT(link->protocolVersion(), 0, WaitMs);
+    QTest::qWait(ObsWrapper::RetryDelaysMs[0] + 500);
+    QCOMPARE(server->connectionCount(), 1);
+
+    // Polled, then closed on purpose (OBS control switched off): it stays down as well.
+    link->startPolling();
+    QVERIFY(connectLink(*link, *server, 5));
+    QCOMPARE(server->connectionCount(), 2);
+    link->closeConnection();
+    QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), 0, WaitMs);
+    QTest::qWait(ObsWrapper::RetryDelaysMs[0] + 500);
+    QCOMPARE(server->connectionCount(), 2);
+    QCOMPARE(link->protocolVersion(), 0);
+}
+
+void TestObsWrapper::obs4CommandsBeforeTheDialectIsKnown_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("no password") << QString();
+    QTest::newRow("password") << DocPassword;
+}
+
+void TestObsWrapper::obs4CommandsBeforeTheDialectIsKnown()
+{
+    QFETCH(QString, password);
+    auto server = startServer(4);
+    QVERIFY(server);
+    server->setState(audioOnlyState());
+    server->setPassword(password);
+    // The production wait for a Hello, which a 4.x server never sends.
+    ObsWrapper link(server->address().toString(), server->port(), password);
+    QCOMPARE(link.helloTimeout(), ObsWrapper::DefaultHelloTimeoutMs);
+    link.openConnection();
+    QTRY_COMPARE_WITH_TIMEOUT(server->clientCount(), 1, WaitMs);
+    QTest::qWait(200);
+    QCOMPARE(link.protocolVersion(), 0);
+
+    // Given while the link still waits to learn the dialect: held, the newest of each kind.
+    link.startStopRecording();
+    link.setVolume(-20, DesktopAudio);
+    link.setVolume(-6, DesktopAudio);
+    link.toggleMute(MicAux);
+    // More kinds than the link holds: the last ones are lost.
+    for (int i = 0; i < ObsWrapper::MaxHeldCommands; ++i)
+        link.setVolume(-1, QStringLiteral("Extra %1").arg(i));
+
+    QTRY_VERIFY_WITH_TIMEOUT(server->state().recording, WaitMs);
+    QVERIFY(settle(*server));
+    QCOMPARE(link.protocolVersion(), 4);
+    const QList<QJsonObject> volumes = server->requestsOfType(QStringLiteral("SetVolume"));
+    QCOMPARE(volumes.size(), ObsWrapper::MaxHeldCommands - 2);
+    QCOMPARE(volumes.first().value(QLatin1String("source")).toString(), DesktopAudio);
+    QCOMPARE(volumes.first().value(QLatin1String("volume")).toDouble(), -6.0);
+    QCOMPARE(server->requestsOfType(QStringLiteral("ToggleMute")).size(), 1);
+    QVERIFY(!server->state().sources.at(1).muted);
+    QCOMPARE(server->requestsOfType(QStringLiteral("StartStopRecording")).size(), 1);
 }
 
 void TestObsWrapper::reconnectDetectsTheNewServersVersion()
