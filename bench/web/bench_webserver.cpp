@@ -9,8 +9,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QEventLoop>
+#include <QFile>
 #include <QHostAddress>
 #include <QHttpServer>
 #include <QHttpServerResponse>
@@ -26,6 +26,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,10 +41,31 @@ constexpr int CameraHttpPort = 18080;
 const QStringList StatusPaths = {QStringLiteral("/vmix/status"), QStringLiteral("/cam/getCurrentCamInfo"),
                                  QStringLiteral("/cam/checkImg"), QStringLiteral("/obs/status")};
 
+// CPU time (user and system) of a process, in microseconds; 0 for this process's own pid means self.
+double cpuMicroseconds(qint64 pid)
+{
+    if (pid == 0) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 + usage.ru_utime.tv_usec
+               + usage.ru_stime.tv_usec;
+    }
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    const double ticks = fields.value(11).toDouble() + fields.value(12).toDouble();
+    return ticks * 1e6 / double(sysconf(_SC_CLK_TCK));
+}
+
 struct WrkResult
 {
     bool ok = false;
     double requestsPerSecond = 0;
+    double requests = 0;
+    double cpuPerRequestUs = 0;
     QString p50;
     QString p99;
     QString errors;
@@ -50,9 +73,11 @@ struct WrkResult
 };
 
 // Runs wrk while this thread keeps serving the bare server: the event loop spins until wrk exits.
-WrkResult runWrk(const QString &wrk, const QStringList &arguments)
+// serverPid: the process whose CPU time is charged to the requests (0: this one).
+WrkResult runWrk(const QString &wrk, const QStringList &arguments, qint64 serverPid = 0)
 {
     WrkResult result;
+    const double cpuBefore = cpuMicroseconds(serverPid);
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     QEventLoop loop;
@@ -60,6 +85,7 @@ WrkResult runWrk(const QString &wrk, const QStringList &arguments)
     QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
     process.start(wrk, arguments);
     loop.exec();
+    const double cpuUsed = cpuMicroseconds(serverPid) - cpuBefore;
     result.raw = QString::fromLocal8Bit(process.readAll());
     const QRegularExpressionMatch rate
         = QRegularExpression(QStringLiteral("Requests/sec:\\s*([0-9.]+)")).match(result.raw);
@@ -67,6 +93,10 @@ WrkResult runWrk(const QString &wrk, const QStringList &arguments)
         return result;
     result.ok = true;
     result.requestsPerSecond = rate.captured(1).toDouble();
+    result.requests
+        = QRegularExpression(QStringLiteral("(\\d+) requests in")).match(result.raw).captured(1).toDouble();
+    if (result.requests > 0)
+        result.cpuPerRequestUs = cpuUsed / result.requests;
     result.p50 = QRegularExpression(QStringLiteral("\\b50%\\s+(\\S+)")).match(result.raw).captured(1);
     result.p99 = QRegularExpression(QStringLiteral("\\b99%\\s+(\\S+)")).match(result.raw).captured(1);
     result.errors = QRegularExpression(QStringLiteral("(Socket errors:[^\\n]*|Non-2xx[^\\n]*)"))
@@ -81,8 +111,9 @@ void print(const char *name, const WrkResult &result)
         std::printf("%-36s wrk failed:\n%s\n", name, qPrintable(result.raw));
         return;
     }
-    std::printf("%-36s %9.0f req/s  p50 %-8s p99 %-8s %s\n", name, result.requestsPerSecond,
-                qPrintable(result.p50), qPrintable(result.p99), qPrintable(result.errors));
+    std::printf("%-36s %9.0f req/s  server CPU %5.1f us/req  p50 %-8s p99 %-8s %s\n", name,
+                result.requestsPerSecond, result.cpuPerRequestUs, qPrintable(result.p50),
+                qPrintable(result.p99), qPrintable(result.errors));
 }
 
 struct RawReply
@@ -201,6 +232,15 @@ int main(int argc, char *argv[])
     // Let the first round of inquiries settle, so the replies stay the same during the runs.
     QThread::msleep(1000);
 
+    {
+        // What the program spends without any request (camera polling, timers), charged to the
+        // requests of its runs as well.
+        const double before = cpuMicroseconds(program.processId());
+        waitFor([] { return false; }, 3000);
+        const double idle = (cpuMicroseconds(program.processId()) - before) / 3.0;
+        std::printf("program CPU while idle: %.1f ms per second\n", idle / 1000.0);
+    }
+
     // The bare server: the same four paths, the program's bodies as fixed bytes.
     QHttpServer bare;
     std::printf("replies of the program (%s):\n", linked ? "camera connected" : "camera NOT connected");
@@ -243,16 +283,26 @@ int main(int argc, char *argv[])
                  script.fileName(), bareUrl});
     double programBest = 0;
     double bareBest = 0;
-    for (int round = 1; round <= 2; ++round) {
-        const WrkResult viaProgram = runWrk(wrk, load + QStringList{programUrl});
+    double programCpu = 1e9;
+    double bareCpu = 1e9;
+    // Alternating runs, so drift on a shared machine hits both alike.
+    for (int round = 1; round <= 3; ++round) {
+        const WrkResult viaProgram = runWrk(wrk, load + QStringList{programUrl}, program.processId());
         print("tavimorex process, camera connected", viaProgram);
         const WrkResult viaBare = runWrk(wrk, load + QStringList{bareUrl});
         print("bare QHttpServer, same bodies", viaBare);
         programBest = qMax(programBest, viaProgram.requestsPerSecond);
         bareBest = qMax(bareBest, viaBare.requestsPerSecond);
+        if (viaProgram.cpuPerRequestUs > 0)
+            programCpu = qMin(programCpu, viaProgram.cpuPerRequestUs);
+        if (viaBare.cpuPerRequestUs > 0)
+            bareCpu = qMin(bareCpu, viaBare.cpuPerRequestUs);
     }
     if (bareBest > 0)
         std::printf("ratio program / bare QHttpServer, req/s (best of each): %.2f\n", programBest / bareBest);
+    if (programCpu < 1e9 && bareCpu < 1e9)
+        std::printf("ratio bare / program, server CPU per request (best of each): %.2f\n",
+                    bareCpu / programCpu);
 
     program.terminate();
     if (!program.waitForFinished(5000))
