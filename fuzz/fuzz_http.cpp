@@ -1,8 +1,8 @@
 // Requests to the built-in web server as a browser or anything else on the show network may send them:
 // the program itself (TavimorexApp, started from a settings file that turns the server on) listens on a
 // loopback address, and each input is written as it is over one fresh TCP connection, which is then
-// half-closed. The bytes go through the connection guard, Qt's HTTP parser, the router, parseQuery and
-// the API slots of the application (cameras not connected). Whatever arrives, the server must answer
+// half-closed. The bytes go through the connection's request parser (several requests in one input are
+// answered in turn), the router, parseQuery and the API slots of the application (cameras not connected). Whatever arrives, the server must answer
 // with HTTP or close, and must close once the client has nothing more to send.
 
 #include "fuzzsupport.h"
