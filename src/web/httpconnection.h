@@ -50,6 +50,7 @@ private:
 
     void serve();
     Parse takeRequest(HttpRequest &request, bool &keepAlive, QByteArray &connectionHeader);
+    void sendAnswer(const QByteArray &bytes);
     void onBytesWritten();
     void refuse(int statusCode, const QByteArray &body);
     void closeAfterAnswers();
