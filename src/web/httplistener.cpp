@@ -88,6 +88,15 @@ void HttpListener::refuseBusy(QTcpSocket *socket, const char *why)
 {
     // Debug only: whoever fills the server up must not fill the log as well.
     qCDebug(lcWeb) << why << "refusing" << socket->peerAddress().toString();
+    // A flood of connections gets its refusals without an answer beyond a few dozen at a time, so the
+    // refused ones cannot use up the program's sockets either.
+    if (m_refusing >= MaxRefusing) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    ++m_refusing;
+    connect(socket, &QObject::destroyed, this, [this] { --m_refusing; });
     connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
     // A peer that never reads its answer must not keep the socket.
     QTimer::singleShot(5000, socket, [socket] {

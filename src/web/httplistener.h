@@ -37,5 +37,8 @@ private:
     HttpConnection::Handler m_handler;
     QSet<HttpConnection *> m_connections;
     QHash<QHostAddress, int> m_perAddress;
+    // Refused sockets still waiting for their 503 to go out.
+    static constexpr int MaxRefusing = 64;
+    int m_refusing = 0;
     QTimer m_sweepTimer;
 };
