@@ -364,3 +364,8 @@ void CameraWrapper::clearPreset(int presetNum)
 {
     Q_UNUSED(presetNum)
 }
+
+void CameraWrapper::setTally(TallyState state)
+{
+    Q_UNUSED(state)
+}

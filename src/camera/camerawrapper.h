@@ -1,6 +1,7 @@
 #pragma once
 
 #include "speedrange.h"
+#include "tallystate.h"
 
 #include <QObject>
 #include <QString>
@@ -90,6 +91,9 @@ public:
     virtual int downTiltDegrees(int position) const;
     virtual void setMotionSync(bool on);
     virtual void clearPreset(int presetNum);
+    // The switchers' verdict on this camera, given to every camera (not only the current one) whenever it
+    // changes. The base ignores it; a camera with a tally light overrides it.
+    virtual void setTally(TallyState state);
 
     // Status cache: the last values the camera reported. Positions are four parts, most significant
     // first (VISCA nibbles for a network camera, bytes of the 32-bit value for a USB camera).

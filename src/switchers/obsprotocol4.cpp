@@ -11,14 +11,17 @@
 namespace {
 // Indexed by ObsProtocol4::Request, i.e. by message-id.
 constexpr const char *RequestTypes[] = {
-    "GetAuthRequired",      "Authenticate", "GetSourcesList",     "GetVolume",          "GetStreamingStatus",
-    "ToggleMute",           "SetVolume",    "StartStopStreaming", "StartStopRecording", "GetTransitionList",
-    "SetCurrentTransition",
+    "GetAuthRequired",   "Authenticate",         "GetSourcesList",
+    "GetVolume",         "GetStreamingStatus",   "ToggleMute",
+    "SetVolume",         "StartStopStreaming",   "StartStopRecording",
+    "GetTransitionList", "SetCurrentTransition", "GetCurrentScene",
+    "GetPreviewScene",   "GetStudioModeStatus",
 };
-static_assert(std::size(RequestTypes) == ObsProtocol4::SetCurrentTransition + 1, "one type per message-id");
+static_assert(std::size(RequestTypes) == ObsProtocol4::GetStudioModeStatus + 1, "one type per message-id");
 
 const QString RequestTypeKey = QStringLiteral("request-type");
 const QString MessageIdKey = QStringLiteral("message-id");
+const QString UpdateTypeKey = QStringLiteral("update-type");
 } // namespace
 
 ObsProtocol4::ObsProtocol4(ObsState &state, const QString &password, Sender sender)
@@ -46,6 +49,13 @@ void ObsProtocol4::poll()
 
 void ObsProtocol4::handleMessage(const QJsonObject &message)
 {
+    if (message.contains(UpdateTypeKey)) {
+        handleEvent(message);
+        return;
+    }
+    const QJsonValue messageId = message.value(MessageIdKey);
+    if (messageId.isString() && handleSceneReply(messageId.toString().toInt(), message))
+        return;
     // OBS refused the request (wrong password, unknown source, ...): the cache stays as it was.
     if (message.value(QLatin1String("status")).toString() == QLatin1String("error")) {
         qCDebug(lcSwitchers) << "OBS error reply" << message.value(MessageIdKey).toString()
@@ -55,7 +65,7 @@ void ObsProtocol4::handleMessage(const QJsonObject &message)
             m_passwordRefused = true;
         return;
     }
-    // Event notices carry no message-id and land in the id-0 branch, where they do nothing.
+    // Messages without a message-id land in the id-0 branch, where they do nothing.
     const int id = message.value(MessageIdKey).toString().toInt();
     switch (id) {
     case GetAuthRequired:
@@ -103,6 +113,7 @@ void ObsProtocol4::loggedIn()
     const QList<QPair<Request, QJsonObject>> held = std::exchange(m_heldCommands, {});
     for (const auto &command : held)
         sendRequest(command.first, command.second);
+    queryScenes();
 }
 
 void ObsProtocol4::handleAuthRequired(const QJsonObject &reply)
@@ -174,4 +185,52 @@ void ObsProtocol4::startStopRecording()
 void ObsProtocol4::setCurrentTransition(const QString &name)
 {
     sendCommand(SetCurrentTransition, {{QStringLiteral("transition-name"), name}});
+}
+
+void ObsProtocol4::queryScenes() const
+{
+    sendRequest(GetStudioModeStatus);
+    sendRequest(GetCurrentScene);
+    sendRequest(GetPreviewScene);
+}
+
+// The scene replies; false for every other message.
+bool ObsProtocol4::handleSceneReply(int id, const QJsonObject &reply)
+{
+    const bool ok = reply.value(QLatin1String("status")).toString() == QLatin1String("ok");
+    switch (id) {
+    case GetCurrentScene:
+        if (ok)
+            m_state.programScene = reply.value(QLatin1String("name")).toString();
+        return true;
+    case GetPreviewScene:
+        // Refused while studio mode is off: then nothing is in preview.
+        m_state.previewScene = ok ? reply.value(QLatin1String("name")).toString() : QString();
+        return true;
+    case GetStudioModeStatus:
+        if (ok) {
+            m_state.studioMode = reply.value(QLatin1String("studio-mode")).toBool();
+            if (!m_state.studioMode)
+                m_state.previewScene.clear();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ObsProtocol4::handleEvent(const QJsonObject &event)
+{
+    const QString type = event.value(UpdateTypeKey).toString();
+    if (type == QLatin1String("SwitchScenes")) {
+        m_state.programScene = event.value(QLatin1String("scene-name")).toString();
+    } else if (type == QLatin1String("PreviewSceneChanged")) {
+        if (m_state.studioMode)
+            m_state.previewScene = event.value(QLatin1String("scene-name")).toString();
+    } else if (type == QLatin1String("StudioModeSwitched")) {
+        m_state.studioMode = event.value(QLatin1String("new-state")).toBool();
+        m_state.previewScene.clear();
+        if (m_state.studioMode)
+            sendRequest(GetPreviewScene);
+    }
 }

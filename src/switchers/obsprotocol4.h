@@ -23,6 +23,9 @@ public:
         StartStopRecording = 8,
         GetTransitionList = 9,
         SetCurrentTransition = 10,
+        GetCurrentScene = 11,
+        GetPreviewScene = 12,
+        GetStudioModeStatus = 13,
     };
 
     ObsProtocol4(ObsState &state, const QString &password, Sender sender);
@@ -55,6 +58,10 @@ private:
     void handleVolume(const QJsonObject &reply);
     void handleStreamingStatus(const QJsonObject &reply);
     void handleTransitionList(const QJsonObject &reply);
+    // Scenes: asked once the log-in is through, then followed by the event notices.
+    void queryScenes() const;
+    bool handleSceneReply(int id, const QJsonObject &reply);
+    void handleEvent(const QJsonObject &event);
 
     bool m_loggedIn = false;
     bool m_passwordRefused = false;

@@ -22,6 +22,9 @@ const QString ToggleInputMute = QStringLiteral("ToggleInputMute");
 const QString ToggleStream = QStringLiteral("ToggleStream");
 const QString ToggleRecord = QStringLiteral("ToggleRecord");
 const QString SetCurrentSceneTransition = QStringLiteral("SetCurrentSceneTransition");
+const QString GetStudioModeEnabled = QStringLiteral("GetStudioModeEnabled");
+const QString GetCurrentProgramScene = QStringLiteral("GetCurrentProgramScene");
+const QString GetCurrentPreviewScene = QStringLiteral("GetCurrentPreviewScene");
 } // namespace Req
 
 namespace Ev {
@@ -30,6 +33,9 @@ const QString InputVolumeChanged = QStringLiteral("InputVolumeChanged");
 const QString CurrentSceneTransitionChanged = QStringLiteral("CurrentSceneTransitionChanged");
 const QString StreamStateChanged = QStringLiteral("StreamStateChanged");
 const QString RecordStateChanged = QStringLiteral("RecordStateChanged");
+const QString CurrentProgramSceneChanged = QStringLiteral("CurrentProgramSceneChanged");
+const QString CurrentPreviewSceneChanged = QStringLiteral("CurrentPreviewSceneChanged");
+const QString StudioModeStateChanged = QStringLiteral("StudioModeStateChanged");
 } // namespace Ev
 
 // Replies to GetInputVolume do not name the input, so requests about one input carry its name in the
@@ -73,7 +79,8 @@ void ObsProtocol5::identify(const QJsonObject &helloData)
 {
     QJsonObject data{
         {QStringLiteral("rpcVersion"), RpcVersion},
-        {QStringLiteral("eventSubscriptions"), SubscribeInputs | SubscribeTransitions | SubscribeOutputs}};
+        {QStringLiteral("eventSubscriptions"),
+         SubscribeScenes | SubscribeInputs | SubscribeTransitions | SubscribeOutputs | SubscribeUi}};
     const QJsonValue auth = helloData.value(QLatin1String("authentication"));
     if (auth.isObject()) {
         const QJsonObject challenge = auth.toObject();
@@ -98,6 +105,7 @@ void ObsProtocol5::handleMessage(const QJsonObject &message)
         const QList<QJsonObject> held = std::exchange(m_heldCommands, {});
         for (const QJsonObject &command : held)
             send(command);
+        queryScenes();
         break;
     }
     case Event:
@@ -161,6 +169,8 @@ void ObsProtocol5::handleResponse(const QJsonObject &data)
     const QString input = inputOfRequestId(data.value(QLatin1String("requestId")).toString());
     const QJsonObject status = data.value(QLatin1String("requestStatus")).toObject();
     const QJsonObject response = data.value(QLatin1String("responseData")).toObject();
+    if (handleSceneResponse(type, status.value(QLatin1String("result")).toBool(), response))
+        return;
 
     if (!status.value(QLatin1String("result")).toBool()) {
         const int code = status.value(QLatin1String("code")).toInt();
@@ -255,6 +265,8 @@ void ObsProtocol5::handleEvent(const QJsonObject &data)
     const QString type = data.value(QLatin1String("eventType")).toString();
     const QJsonObject event = data.value(QLatin1String("eventData")).toObject();
     const QString input = event.value(QLatin1String("inputName")).toString();
+    if (handleSceneEvent(type, event))
+        return;
     if (type == Ev::InputMuteStateChanged && !input.isEmpty()) {
         m_state.setMuted(input, event.value(QLatin1String("inputMuted")).toBool(false));
     } else if (type == Ev::InputVolumeChanged && !input.isEmpty()) {
@@ -295,4 +307,51 @@ void ObsProtocol5::setCurrentTransition(const QString &name)
 {
     sendCommand(request(Req::SetCurrentSceneTransition, Req::SetCurrentSceneTransition,
                         {{QStringLiteral("transitionName"), name}}));
+}
+
+void ObsProtocol5::queryScenes()
+{
+    sendQuery(request(Req::GetStudioModeEnabled, Req::GetStudioModeEnabled));
+    sendQuery(request(Req::GetCurrentProgramScene, Req::GetCurrentProgramScene));
+    sendQuery(request(Req::GetCurrentPreviewScene, Req::GetCurrentPreviewScene));
+}
+
+bool ObsProtocol5::handleSceneResponse(const QString &type, bool ok, const QJsonObject &response)
+{
+    if (type == Req::GetCurrentProgramScene) {
+        if (ok)
+            m_state.programScene = response.value(QLatin1String("currentProgramSceneName")).toString();
+    } else if (type == Req::GetCurrentPreviewScene) {
+        // Refused while studio mode is off: then nothing is in preview.
+        m_state.previewScene
+            = ok ? response.value(QLatin1String("currentPreviewSceneName")).toString() : QString();
+    } else if (type == Req::GetStudioModeEnabled) {
+        if (ok) {
+            m_state.studioMode = response.value(QLatin1String("studioModeEnabled")).toBool();
+            if (!m_state.studioMode)
+                m_state.previewScene.clear();
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ObsProtocol5::handleSceneEvent(const QString &type, const QJsonObject &event)
+{
+    if (type == Ev::CurrentProgramSceneChanged) {
+        m_state.programScene = event.value(QLatin1String("sceneName")).toString();
+    } else if (type == Ev::CurrentPreviewSceneChanged) {
+        if (m_state.studioMode)
+            m_state.previewScene = event.value(QLatin1String("sceneName")).toString();
+    } else if (type == Ev::StudioModeStateChanged) {
+        m_state.studioMode = event.value(QLatin1String("studioModeEnabled")).toBool();
+        m_state.previewScene.clear();
+        // OBS names the preview scene in an event of its own only when it changes; ask for it.
+        if (m_state.studioMode)
+            sendQuery(request(Req::GetCurrentPreviewScene, Req::GetCurrentPreviewScene));
+    } else {
+        return false;
+    }
+    return true;
 }

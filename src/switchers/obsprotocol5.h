@@ -20,11 +20,14 @@ public:
         Request = 6,
         RequestResponse = 7,
     };
-    // EventSubscription bits: inputs (mute and volume), transitions and outputs (stream and record).
+    // EventSubscription bits: scenes (program and preview), inputs (mute and volume), transitions, outputs
+    // (stream and record) and the user interface (studio mode).
     enum Subscription {
+        SubscribeScenes = 1 << 2,
         SubscribeInputs = 1 << 3,
         SubscribeTransitions = 1 << 4,
         SubscribeOutputs = 1 << 6,
+        SubscribeUi = 1 << 10,
     };
     static constexpr int RpcVersion = 1;
     // Volumes OBS accepts in SetInputVolume; also what a silent input (mul 0, no dB value) reports.
@@ -66,6 +69,10 @@ private:
     void setAudioCapable(const QString &inputName, bool audio);
     void forgetRemovedInputs(QSet<QString> &inputs) const;
     void rebuildSourceNames();
+    // Scenes: asked once identified, then followed by the events.
+    void queryScenes();
+    bool handleSceneResponse(const QString &type, bool ok, const QJsonObject &response);
+    bool handleSceneEvent(const QString &type, const QJsonObject &event);
 
     bool m_identified = false;
     QList<QJsonObject> m_heldCommands;

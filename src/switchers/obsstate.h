@@ -25,4 +25,8 @@ struct ObsState
     QMap<QString, double> volumes;
     QMap<QString, bool> mutedStates;
     QString currentTransition;
+    // The scene on air and, in studio mode only, the scene prepared next; empty while not known.
+    QString programScene;
+    QString previewScene;
+    bool studioMode = false;
 };

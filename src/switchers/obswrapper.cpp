@@ -337,12 +337,14 @@ void ObsWrapper::messageReceived(const QString &msg)
                                                        [this](const QJsonObject &m) { sendMessage(m); });
         protocol->identify(message.value(QLatin1String("d")).toObject());
         startProtocol(std::move(protocol));
+        reportSceneChanges();
         return;
     }
     if (m_protocol) {
         m_protocol->handleMessage(message);
         checkLogIn();
     }
+    reportSceneChanges();
 }
 
 void ObsWrapper::error(QAbstractSocket::SocketError err)
@@ -377,12 +379,18 @@ void ObsWrapper::onHelloTimeout()
                                                    [this](const QJsonObject &m) { sendMessage(m); });
     protocol->begin();
     startProtocol(std::move(protocol));
+    reportSceneChanges();
 }
 
 void ObsWrapper::resetProtocol()
 {
     m_helloTimer->stop();
     m_protocol.reset();
+    // What a closed connection said about the scenes is no longer true.
+    m_state.programScene.clear();
+    m_state.previewScene.clear();
+    m_state.studioMode = false;
+    reportSceneChanges();
 }
 
 void ObsWrapper::sendMessage(const QJsonObject &message)
@@ -390,4 +398,44 @@ void ObsWrapper::sendMessage(const QJsonObject &message)
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         return;
     m_socket->sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+bool ObsWrapper::isLinkUp() const
+{
+    return m_protocol != nullptr;
+}
+
+QString ObsWrapper::programScene() const
+{
+    return m_state.programScene;
+}
+
+QString ObsWrapper::previewScene() const
+{
+    return m_state.studioMode ? m_state.previewScene : QString();
+}
+
+bool ObsWrapper::isStudioMode() const
+{
+    return m_state.studioMode;
+}
+
+void ObsWrapper::reportSceneChanges()
+{
+    const bool up = isLinkUp();
+    const QString program = programScene();
+    const QString preview = previewScene();
+    if (up != m_reportedUp) {
+        m_reportedUp = up;
+        qCDebug(lcSwitchers) << "OBS link" << (up ? "up" : "down") << "for tally";
+        Q_EMIT linkUpChanged(up);
+    }
+    if (program != m_reportedProgram) {
+        m_reportedProgram = program;
+        Q_EMIT programSceneChanged(program);
+    }
+    if (preview != m_reportedPreview) {
+        m_reportedPreview = preview;
+        Q_EMIT previewSceneChanged(preview);
+    }
 }

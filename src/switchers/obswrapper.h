@@ -81,6 +81,18 @@ public:
     void startStopRecording();
     void setCurrentTransition(const QString &name);
 
+    // Tally: whether a connection is open and its dialect known, the scene on air and the scene in preview
+    // (empty when studio mode is off or while not known). All empty while the link is down.
+    bool isLinkUp() const;
+    QString programScene() const;
+    QString previewScene() const;
+    bool isStudioMode() const;
+
+Q_SIGNALS:
+    void linkUpChanged(bool up);
+    void programSceneChanged(const QString &scene);
+    void previewSceneChanged(const QString &scene);
+
 public Q_SLOTS:
     void disconnectedFromOBS();
     void connectedToOBS();
@@ -108,6 +120,8 @@ private:
     void checkLogIn();
     void scheduleReconnect();
     void reconnect();
+    // Emits what changed in the link state and the scenes since the last call.
+    void reportSceneChanges();
 
     QTimer *m_timer = nullptr;
     QString m_ip;
@@ -124,4 +138,8 @@ private:
     // OBS refused the password since the last successful log-in, and whether the operator was told.
     bool m_passwordRefused = false;
     bool m_passwordWarned = false;
+    // As last reported.
+    bool m_reportedUp = false;
+    QString m_reportedProgram;
+    QString m_reportedPreview;
 };

@@ -5,6 +5,8 @@
 // One input of vMix's state document.
 struct VMixInput
 {
+    // The input's number as vMix shows it (1-based); 0 when the document names none.
+    int number = 0;
     QString title;
     // vMix's unique identifier of the input.
     QString key;
@@ -15,6 +17,6 @@ struct VMixInput
 
     bool operator==(const VMixInput &other) const
     {
-        return title == other.title && key == other.key && volume == other.volume && muted == other.muted;
+        return number == other.number && title == other.title && key == other.key && volume == other.volume && muted == other.muted;
     }
 };

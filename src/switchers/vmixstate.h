@@ -15,4 +15,7 @@ struct VMixState
     bool hasMaster = false;
     double masterVolume = 0;
     bool masterMuted = false;
+    // The numbers of the input on air and of the input in preview; 0 when the document names none.
+    int active = 0;
+    int preview = 0;
 };

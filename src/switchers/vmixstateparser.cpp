@@ -10,9 +10,18 @@ const QString InputTag = QStringLiteral("input");
 const QString MasterTag = QStringLiteral("master");
 
 // The flags read from the text of the last element of their name below the root.
-enum Flag { Streaming, Recording, PlayList, FlagCount };
+enum Flag { Streaming, Recording, PlayList, Active, Preview, FlagCount };
 const std::array<QString, FlagCount> FlagTags
-    = {QStringLiteral("streaming"), QStringLiteral("recording"), QStringLiteral("playList")};
+    = {QStringLiteral("streaming"), QStringLiteral("recording"), QStringLiteral("playList"),
+       QStringLiteral("active"), QStringLiteral("preview")};
+
+// An input number as vMix writes it; 0 for anything else.
+int inputNumber(QStringView text)
+{
+    bool ok = false;
+    const int number = text.trimmed().toInt(&ok);
+    return ok && number > 0 ? number : 0;
+}
 
 // The text of the last started element of one flag's name: every text and CDATA below it, as an element's
 // text is read from a document tree.
@@ -46,6 +55,10 @@ std::optional<VMixState> VMixStateParser::parse(const QByteArray &body)
             const QXmlStreamAttributes attributes = reader.attributes();
             if (name == InputTag) {
                 VMixInput input;
+                // Inputs are numbered in document order when vMix leaves the attribute out.
+                input.number = attributes.hasAttribute(QLatin1String("number"))
+                                   ? inputNumber(attributes.value(QLatin1String("number")))
+                                   : int(state.inputs.size()) + 1;
                 input.title = attributes.value(QLatin1String("title")).toString();
                 input.key = attributes.value(QLatin1String("key")).toString();
                 input.volume = attributes.value(QLatin1String("volume")).toString();
@@ -58,6 +71,10 @@ std::optional<VMixState> VMixStateParser::parse(const QByteArray &body)
                 state.masterMuted = attributes.value(QLatin1String("muted")) == TrueText;
             } else {
                 for (int flag = 0; flag < FlagCount; ++flag) {
+                    // The input numbers on air and in preview are the root's own children; inputs may
+                    // hold elements of those names as well.
+                    if ((flag == Active || flag == Preview) && depth != 2)
+                        continue;
                     if (name == FlagTags[flag]) {
                         flags[flag].text.clear();
                         flags[flag].openAt = depth;
@@ -92,5 +109,7 @@ std::optional<VMixState> VMixStateParser::parse(const QByteArray &body)
     state.streaming = flags[Streaming].text == TrueText;
     state.recording = flags[Recording].text == TrueText;
     state.playListOn = flags[PlayList].text == TrueText;
+    state.active = inputNumber(flags[Active].text);
+    state.preview = inputNumber(flags[Preview].text);
     return state;
 }

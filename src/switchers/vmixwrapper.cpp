@@ -86,6 +86,9 @@ void VMixWrapper::startPolling()
 void VMixWrapper::stopPolling()
 {
     m_timer->stop();
+    // Nothing new is learnt while not polling: the switcher may cut at any time.
+    m_failedPolls = TallyFailedPolls;
+    updateTally(false, m_active, m_preview);
 }
 
 bool VMixWrapper::isPolling() const
@@ -281,6 +284,7 @@ void VMixWrapper::finishGettingInputLists(QNetworkReply *reply)
         m_stateReply.clear();
     if (reply->error() != QNetworkReply::NoError) {
         qCDebug(lcSwitchers) << "vMix state request failed:" << reply->errorString();
+        updateTally(false, m_active, m_preview);
         Q_EMIT statePolled(false);
         return;
     }
@@ -289,6 +293,7 @@ void VMixWrapper::finishGettingInputLists(QNetworkReply *reply)
     const std::optional<VMixState> state = VMixStateParser::parse(body);
     if (!state) {
         qCDebug(lcSwitchers) << "vMix state document is not XML";
+        updateTally(false, m_active, m_preview);
         Q_EMIT statePolled(false);
         return;
     }
@@ -300,6 +305,7 @@ void VMixWrapper::finishGettingInputLists(QNetworkReply *reply)
         m_masterVolume = state->masterVolume;
         m_masterMuted = state->masterMuted;
     }
+    updateTally(true, state->active, state->preview);
     Q_EMIT statePolled(true);
 }
 
@@ -308,4 +314,56 @@ void VMixWrapper::vmixReplied(QNetworkReply *reply)
     if (reply->error() != QNetworkReply::NoError)
         qCDebug(lcSwitchers) << "vMix command failed:" << reply->errorString();
     reply->deleteLater();
+}
+
+bool VMixWrapper::isTallyLinkUp() const
+{
+    return m_failedPolls < TallyFailedPolls;
+}
+
+VMixInput VMixWrapper::inputNumbered(int number) const
+{
+    if (!isTallyLinkUp() || number <= 0)
+        return {};
+    for (const VMixInput &input : m_inputs) {
+        if (input.number == number)
+            return input;
+    }
+    // A number the input list does not hold still names the input by number.
+    VMixInput input;
+    input.number = number;
+    return input;
+}
+
+VMixInput VMixWrapper::activeInput() const
+{
+    return inputNumbered(m_active);
+}
+
+VMixInput VMixWrapper::previewInput() const
+{
+    return inputNumbered(m_preview);
+}
+
+void VMixWrapper::updateTally(bool polledOk, int active, int preview)
+{
+    const bool wasUp = isTallyLinkUp();
+    const VMixInput oldActive = activeInput();
+    const VMixInput oldPreview = previewInput();
+    if (polledOk)
+        m_failedPolls = 0;
+    else if (m_failedPolls < TallyFailedPolls)
+        ++m_failedPolls;
+    m_active = active;
+    m_preview = preview;
+    const VMixInput newActive = activeInput();
+    const VMixInput newPreview = previewInput();
+    if (wasUp != isTallyLinkUp())
+        qCDebug(lcSwitchers) << "vMix link" << (isTallyLinkUp() ? "up" : "down") << "for tally";
+    // Titles and keys count too: a source may name the input by either.
+    auto same = [](const VMixInput &a, const VMixInput &b) {
+        return a.number == b.number && a.key == b.key && a.title == b.title;
+    };
+    if (wasUp != isTallyLinkUp() || !same(oldActive, newActive) || !same(oldPreview, newPreview))
+        Q_EMIT tallyChanged();
 }

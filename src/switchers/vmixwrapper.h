@@ -57,6 +57,14 @@ public:
     bool isMasterMuted() const;
     double masterVolume() const;
 
+    // Tally. The link counts as up from a good document until two polls in a row failed (and while not
+    // polling, as down); the cache above keeps the last good document's values either way. The inputs on
+    // air and in preview carry number 0 while the link is down or the document names none.
+    static constexpr int TallyFailedPolls = 2;
+    bool isTallyLinkUp() const;
+    VMixInput activeInput() const;
+    VMixInput previewInput() const;
+
     // 0 QuickPlay, 1 Cut, 2-5 Transition1-4, 6 FadeToBlack; any other value requests the bare command
     // URL, which calls no function.
     void applyTransition(int transition);
@@ -73,6 +81,8 @@ public:
 Q_SIGNALS:
     // A state request has ended; ok when its document was read into the cache.
     void statePolled(bool ok);
+    // The tally link state or the inputs on air or in preview changed.
+    void tallyChanged();
 
 public Q_SLOTS:
     void finishGettingInputLists(QNetworkReply *reply);
@@ -83,6 +93,8 @@ private:
     QUrl baseUrl() const;
     void sendCommand(const QString &function, const QList<QPair<QString, QString>> &parameters = {});
     void sendRequest(QNetworkAccessManager *manager, const QUrl &url);
+    void updateTally(bool polledOk, int active, int preview);
+    VMixInput inputNumbered(int number) const;
 
     QNetworkAccessManager *m_statusManager = nullptr;
     QNetworkAccessManager *m_commandManager = nullptr;
@@ -100,4 +112,7 @@ private:
     int m_requestTimeout = DefaultRequestTimeoutMs;
     // The state request under way; a tick while it runs is skipped.
     QPointer<QNetworkReply> m_stateReply;
+    int m_failedPolls = TallyFailedPolls;
+    int m_active = 0;
+    int m_preview = 0;
 };
