@@ -77,6 +77,8 @@ QString FakeObs4Server::handleRequest(QWebSocket *client,
 {
     FakeObsState &obs = state();
     const QString sourceName = request.value(QLatin1String("source")).toString();
+    if (QString error; handleSceneRequest(type, request, reply, error))
+        return error;
 
     if (type == QLatin1String("GetAuthRequired")) {
         const bool required = !password().isEmpty();
@@ -191,4 +193,90 @@ QString FakeObs4Server::handleRequest(QWebSocket *client,
         return {};
     }
     return QStringLiteral("invalid request type");
+}
+
+namespace {
+// A scene as 4.x describes one; the fake's scenes hold no items.
+QJsonObject sceneFields(const QString &scene)
+{
+    return {{QStringLiteral("scene-name"), scene}, {QStringLiteral("sources"), QJsonArray()}};
+}
+} // namespace
+
+void FakeObs4Server::setProgramScene(const QString &scene)
+{
+    if (!state().scenes.contains(scene))
+        state().scenes.append(scene);
+    state().programScene = scene;
+    broadcastEvent(QStringLiteral("SwitchScenes"), sceneFields(scene));
+}
+
+bool FakeObs4Server::setPreviewScene(const QString &scene)
+{
+    if (!state().studioMode)
+        return false;
+    if (!state().scenes.contains(scene))
+        state().scenes.append(scene);
+    state().previewScene = scene;
+    broadcastEvent(QStringLiteral("PreviewSceneChanged"), sceneFields(scene));
+    return true;
+}
+
+void FakeObs4Server::setStudioMode(bool on)
+{
+    if (state().studioMode == on)
+        return;
+    state().studioMode = on;
+    broadcastEvent(QStringLiteral("StudioModeSwitched"), {{QStringLiteral("new-state"), on}});
+}
+
+bool FakeObs4Server::handleSceneRequest(const QString &type,
+                                        const QJsonObject &request,
+                                        QJsonObject &reply,
+                                        QString &error)
+{
+    const FakeObsState &obs = state();
+    const QString sceneName = request.value(QLatin1String("scene-name")).toString();
+    if (type == QLatin1String("GetCurrentScene")) {
+        reply.insert(QStringLiteral("name"), obs.programScene);
+        reply.insert(QStringLiteral("sources"), QJsonArray());
+    } else if (type == QLatin1String("GetPreviewScene")) {
+        if (!obs.studioMode) {
+            error = QStringLiteral("studio mode not enabled");
+        } else {
+            reply.insert(QStringLiteral("name"), obs.previewScene);
+            reply.insert(QStringLiteral("sources"), QJsonArray());
+        }
+    } else if (type == QLatin1String("GetStudioModeStatus")) {
+        reply.insert(QStringLiteral("studio-mode"), obs.studioMode);
+    } else if (type == QLatin1String("GetSceneList")) {
+        QJsonArray scenes;
+        for (const QString &scene : obs.scenes)
+            scenes.append(
+                QJsonObject{{QStringLiteral("name"), scene}, {QStringLiteral("sources"), QJsonArray()}});
+        reply.insert(QStringLiteral("current-scene"), obs.programScene);
+        reply.insert(QStringLiteral("scenes"), scenes);
+    } else if (type == QLatin1String("SetCurrentScene")) {
+        if (!obs.scenes.contains(sceneName))
+            error = QStringLiteral("requested scene does not exist");
+        else
+            setProgramScene(sceneName);
+    } else if (type == QLatin1String("SetPreviewScene")) {
+        if (!obs.studioMode)
+            error = QStringLiteral("studio mode not enabled");
+        else if (!obs.scenes.contains(sceneName))
+            error = QStringLiteral("specified scene doesn't exist");
+        else
+            setPreviewScene(sceneName);
+    } else if (type == QLatin1String("EnableStudioMode") || type == QLatin1String("DisableStudioMode")) {
+        const bool on = type == QLatin1String("EnableStudioMode");
+        if (obs.studioMode == on)
+            error = on ? QStringLiteral("studio mode already active")
+                       : QStringLiteral("studio mode not active");
+        else
+            setStudioMode(on);
+    } else {
+        return false;
+    }
+    return true;
 }

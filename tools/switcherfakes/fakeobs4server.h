@@ -18,6 +18,10 @@ public:
     // Sends an event notice to every authenticated client.
     void broadcastEvent(const QString &updateType, const QJsonObject &fields = {});
 
+    void setProgramScene(const QString &scene) override;
+    bool setPreviewScene(const QString &scene) override;
+    void setStudioMode(bool on) override;
+
 protected:
     void onClientConnected(QWebSocket *client) override;
     void onClientMessage(QWebSocket *client, const QJsonObject &message, bool wellFormed) override;
@@ -27,6 +31,9 @@ private:
     // Fills the reply's fields; returns an error text, or an empty one on success.
     QString
     handleRequest(QWebSocket *client, const QString &type, const QJsonObject &request, QJsonObject &reply);
+    // The scene requests; false when type is none of them.
+    bool
+    handleSceneRequest(const QString &type, const QJsonObject &request, QJsonObject &reply, QString &error);
 
     QSet<QWebSocket *> m_authenticated;
 };

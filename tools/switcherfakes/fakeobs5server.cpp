@@ -228,6 +228,8 @@ FakeObs5Server::Result FakeObs5Server::runRequest(const QString &type, const QJs
 {
     FakeObsState &obs = state();
     FakeObsSource *source = nullptr;
+    if (Result result; runSceneRequest(type, requestData, result))
+        return result;
 
     if (type == QLatin1String("GetInputList")) {
         QJsonArray inputs;
@@ -362,4 +364,93 @@ FakeObs5Server::Result FakeObs5Server::runRequest(const QString &type, const QJs
         return {};
     }
     return {UnknownRequestType, QStringLiteral("Your request type is not valid."), {}};
+}
+
+void FakeObs5Server::setProgramScene(const QString &scene)
+{
+    if (!state().scenes.contains(scene))
+        state().scenes.append(scene);
+    state().programScene = scene;
+    broadcastEvent(QStringLiteral("CurrentProgramSceneChanged"), Scenes,
+                   {{QStringLiteral("sceneName"), scene}});
+}
+
+bool FakeObs5Server::setPreviewScene(const QString &scene)
+{
+    if (!state().studioMode)
+        return false;
+    if (!state().scenes.contains(scene))
+        state().scenes.append(scene);
+    state().previewScene = scene;
+    broadcastEvent(QStringLiteral("CurrentPreviewSceneChanged"), Scenes,
+                   {{QStringLiteral("sceneName"), scene}});
+    return true;
+}
+
+void FakeObs5Server::setStudioMode(bool on)
+{
+    if (state().studioMode == on)
+        return;
+    state().studioMode = on;
+    broadcastEvent(QStringLiteral("StudioModeStateChanged"), Ui, {{QStringLiteral("studioModeEnabled"), on}});
+}
+
+bool FakeObs5Server::runSceneRequest(const QString &type, const QJsonObject &requestData, Result &result)
+{
+    const FakeObsState &obs = state();
+    const QJsonValue sceneName = requestData.value(QLatin1String("sceneName"));
+    auto knownScene = [&]() -> bool {
+        if (!sceneName.isString()) {
+            result
+                = {MissingRequestField, QStringLiteral("Your request is missing the `sceneName` field."), {}};
+            return false;
+        }
+        if (!obs.scenes.contains(sceneName.toString())) {
+            result = {ResourceNotFound,
+                      QStringLiteral("No source was found by the name of `%1`.").arg(sceneName.toString()),
+                      {}};
+            return false;
+        }
+        return true;
+    };
+    const Result studioModeOff{StudioModeNotActive, QStringLiteral("Studio mode is not active."), {}};
+    result = {};
+    if (type == QLatin1String("GetCurrentProgramScene")) {
+        result.data = {{QStringLiteral("currentProgramSceneName"), obs.programScene}};
+    } else if (type == QLatin1String("GetCurrentPreviewScene")) {
+        if (!obs.studioMode)
+            result = studioModeOff;
+        else
+            result.data = {{QStringLiteral("currentPreviewSceneName"), obs.previewScene}};
+    } else if (type == QLatin1String("GetStudioModeEnabled")) {
+        result.data = {{QStringLiteral("studioModeEnabled"), obs.studioMode}};
+    } else if (type == QLatin1String("GetSceneList")) {
+        QJsonArray scenes;
+        for (int i = 0; i < obs.scenes.size(); ++i)
+            scenes.append(QJsonObject{{QStringLiteral("sceneName"), obs.scenes.at(i)},
+                                      {QStringLiteral("sceneIndex"), int(obs.scenes.size()) - 1 - i}});
+        result.data = {{QStringLiteral("currentProgramSceneName"), obs.programScene},
+                       {QStringLiteral("currentPreviewSceneName"),
+                        obs.studioMode ? QJsonValue(obs.previewScene) : QJsonValue(QJsonValue::Null)},
+                       {QStringLiteral("scenes"), scenes}};
+    } else if (type == QLatin1String("SetCurrentProgramScene")) {
+        if (knownScene())
+            setProgramScene(sceneName.toString());
+    } else if (type == QLatin1String("SetCurrentPreviewScene")) {
+        if (!obs.studioMode)
+            result = studioModeOff;
+        else if (knownScene())
+            setPreviewScene(sceneName.toString());
+    } else if (type == QLatin1String("SetStudioModeEnabled")) {
+        const QJsonValue on = requestData.value(QLatin1String("studioModeEnabled"));
+        if (!on.isBool())
+            result = {MissingRequestField,
+                      QStringLiteral("Your request is missing the `studioModeEnabled` field."),
+                      {}};
+        else
+            setStudioMode(on.toBool());
+    } else {
+        return false;
+    }
+    return true;
 }

@@ -32,13 +32,17 @@ public:
         InvalidRequestFieldType = 401,
         RequestFieldOutOfRange = 402,
         TooManyRequestFields = 404,
+        StudioModeNotActive = 506,
         ResourceNotFound = 600,
         InvalidResourceState = 604,
     };
     enum EventSubscription {
+        Scenes = 1 << 2,
         Inputs = 1 << 3,
         Transitions = 1 << 4,
         Outputs = 1 << 6,
+        Ui = 1 << 10,
+        // General to Vendors; not the user interface.
         All = 0x3ff,
     };
 
@@ -52,6 +56,10 @@ public:
     void setIdentifyDelay(int ms);
     // Sends an event to every identified client subscribed to its category.
     void broadcastEvent(const QString &eventType, int intent, const QJsonObject &eventData = {});
+
+    void setProgramScene(const QString &scene) override;
+    bool setPreviewScene(const QString &scene) override;
+    void setStudioMode(bool on) override;
 
 protected:
     void onClientConnected(QWebSocket *client) override;
@@ -70,6 +78,8 @@ private:
     void handleRequest(QWebSocket *client, const QJsonObject &data);
     Result runRequest(const QString &type, const QJsonObject &requestData);
     Result audioInput(const QJsonObject &requestData, FakeObsSource **source);
+    // The scene requests; false when type is none of them.
+    bool runSceneRequest(const QString &type, const QJsonObject &requestData, Result &result);
 
     // Subscriptions of identified clients; absent while a client has not identified.
     QHash<QWebSocket *, int> m_subscriptions;

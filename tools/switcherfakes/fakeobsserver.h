@@ -61,6 +61,13 @@ public:
     // and its answer arrives after every message it sent before; so a pong marks a point both ways.
     void pingClients();
 
+    // Switch as the operator does in OBS: the state changes and the clients hear the dialect's events.
+    // A scene that is not in the list is added first. A preview scene is refused (false) while studio
+    // mode is off.
+    virtual void setProgramScene(const QString &scene) = 0;
+    virtual bool setPreviewScene(const QString &scene) = 0;
+    virtual void setStudioMode(bool on) = 0;
+
     // The authentication answer computed here, independently of the program's code.
     static QString authResponse(const QString &password, const QString &salt, const QString &challenge);
 

@@ -33,6 +33,10 @@ FakeObsState FakeObsState::typical()
            QStringLiteral("Slide"),    QStringLiteral("Stinger"), QStringLiteral("Fade to Color"),
            QStringLiteral("Luma Wipe")};
     state.currentTransition = QStringLiteral("Fade");
+    state.scenes = {QStringLiteral("Camera 1"), QStringLiteral("Camera 2"), QStringLiteral("Slides")};
+    state.programScene = QStringLiteral("Camera 1");
+    state.previewScene = QStringLiteral("Camera 2");
+    state.studioMode = true;
     return state;
 }
 

@@ -263,6 +263,11 @@ bool FakeVMix::runFunction(const FakeVMixRequest &request)
         vmix.masterMuted = !vmix.masterMuted;
         return true;
     }
+    if (function == QLatin1String("ActiveInput")) {
+        if (const int number = vmix.numberOf(inputRef))
+            vmix.active = number;
+        return true;
+    }
     if (function == QLatin1String("PreviewInput")) {
         if (const int number = vmix.numberOf(inputRef))
             vmix.preview = number;

@@ -5,6 +5,15 @@
 //   obs5 RX <the message as compact JSON>
 //   vmix RX <request target> <its decoded parameters as a compact JSON object>
 // vMix lines are written for function calls only (requests with a query), not for state document polls.
+//
+// Lines on standard input switch scenes and inputs as an operator would in OBS or vMix, so tests and demos
+// can move tally; each is answered with "control ok <line>" or "control error <reason>":
+//   obs4|obs5|obs program <scene>      the scene on air ("obs": both OBS servers)
+//   obs4|obs5|obs preview <scene>      the scene in preview (studio mode only)
+//   obs4|obs5|obs studio on|off
+//   vmix active|preview <input>        by number, key or title
+// --cycle-scenes <seconds> switches on its own: the preview goes on air and the next scene or input
+// into preview, every so many seconds.
 
 #include "fakeobs4server.h"
 #include "fakeobs5server.h"
@@ -14,7 +23,11 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSocketNotifier>
 #include <QTextStream>
+#include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 bool parsePort(const QCommandLineParser &parser, const QString &option, int *port)
@@ -25,6 +38,77 @@ bool parsePort(const QCommandLineParser &parser, const QString &option, int *por
     bool ok = false;
     *port = parser.value(option).toInt(&ok);
     return ok && *port >= 0 && *port <= 65535;
+}
+
+// Runs one control line; an empty result means it was done.
+QString runControl(const QString &line, const QList<FakeObsServer *> &obsServers, FakeVMix *vmix)
+{
+    const QString target = line.section(QLatin1Char(' '), 0, 0);
+    const QString verb = line.section(QLatin1Char(' '), 1, 1);
+    const QString argument = line.section(QLatin1Char(' '), 2).trimmed();
+    if (argument.isEmpty())
+        return QStringLiteral("expected: <obs4|obs5|obs|vmix> <what> <value>");
+    if (target == QLatin1String("vmix")) {
+        if (!vmix || !vmix->isListening())
+            return QStringLiteral("vmix is not running");
+        FakeVMixState &state = vmix->state();
+        const int number = state.numberOf(argument);
+        if (number == 0)
+            return QStringLiteral("no such input: ") + argument;
+        if (verb == QLatin1String("active"))
+            state.active = number;
+        else if (verb == QLatin1String("preview"))
+            state.preview = number;
+        else
+            return QStringLiteral("vmix takes active or preview");
+        return {};
+    }
+    QList<FakeObsServer *> servers;
+    for (FakeObsServer *server : obsServers) {
+        if (server->isListening() && (target == QLatin1String("obs") || target == server->objectName()))
+            servers.append(server);
+    }
+    if (servers.isEmpty())
+        return QStringLiteral("not running: ") + target;
+    for (FakeObsServer *server : servers) {
+        if (verb == QLatin1String("program")) {
+            server->setProgramScene(argument);
+        } else if (verb == QLatin1String("preview")) {
+            if (!server->setPreviewScene(argument))
+                return QStringLiteral("studio mode is off");
+        } else if (verb == QLatin1String("studio")) {
+            if (argument != QLatin1String("on") && argument != QLatin1String("off"))
+                return QStringLiteral("studio takes on or off");
+            server->setStudioMode(argument == QLatin1String("on"));
+        } else {
+            return QStringLiteral("obs takes program, preview or studio");
+        }
+    }
+    return {};
+}
+
+// The preview goes on air and the next scene (after the new program scene) into preview.
+void cycleObs(FakeObsServer *server)
+{
+    const FakeObsState &state = server->state();
+    if (state.scenes.isEmpty())
+        return;
+    const QString next
+        = state.studioMode
+              ? state.previewScene
+              : state.scenes.value((state.scenes.indexOf(state.programScene) + 1) % state.scenes.size());
+    server->setProgramScene(next);
+    server->setPreviewScene(state.scenes.value((state.scenes.indexOf(next) + 1) % state.scenes.size()));
+}
+
+void cycleVMix(FakeVMix *vmix)
+{
+    FakeVMixState &state = vmix->state();
+    const int count = int(state.inputs.size());
+    if (count == 0)
+        return;
+    state.active = state.preview;
+    state.preview = state.active % count + 1;
 }
 } // namespace
 
@@ -53,7 +137,13 @@ int main(int argc, char **argv)
     const QCommandLineOption vmixUserOption(QStringLiteral("vmix-user"),
                                             QStringLiteral("vMix user name (with --password)."),
                                             QStringLiteral("user"), QStringLiteral("vmix"));
-    parser.addOptions({addressOption, obs4Option, obs5Option, vmixOption, passwordOption, vmixUserOption});
+    const QCommandLineOption cycleOption(
+        QStringLiteral("cycle-scenes"),
+        QStringLiteral(
+            "Every so many seconds, put the preview on air and the next scene or input in preview."),
+        QStringLiteral("seconds"));
+    parser.addOptions(
+        {addressOption, obs4Option, obs5Option, vmixOption, passwordOption, vmixUserOption, cycleOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -81,6 +171,8 @@ int main(int argc, char **argv)
     FakeObs4Server obs4;
     FakeObs5Server obs5;
     FakeVMix vmix;
+    obs4.setObjectName(QStringLiteral("obs4"));
+    obs5.setObjectName(QStringLiteral("obs5"));
     auto printObsMessage = [&out](const char *name, const QJsonObject &message) {
         out << name << " RX " << QJsonDocument(message).toJson(QJsonDocument::Compact) << Qt::endl;
     };
@@ -121,6 +213,51 @@ int main(int argc, char **argv)
             vmix.setCredentials(parser.value(vmixUserOption), password);
         if (!start("vmix", vmix, vmixPort))
             return 1;
+    }
+
+    // Control lines on standard input; a closed input (a demo in the background) just ends them.
+    QSocketNotifier control(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&control, &QSocketNotifier::activated, &app, [&] {
+        char buffer[4096];
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got <= 0) {
+            control.setEnabled(false);
+            return;
+        }
+        pending.append(buffer, got);
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QString line = QString::fromUtf8(pending.left(end)).trimmed();
+            pending.remove(0, end + 1);
+            if (line.isEmpty())
+                continue;
+            const QString error = runControl(line, {&obs4, &obs5}, &vmix);
+            if (error.isEmpty())
+                out << "control ok " << line << Qt::endl;
+            else
+                out << "control error " << error << Qt::endl;
+        }
+    });
+
+    QTimer cycle;
+    if (parser.isSet(cycleOption)) {
+        bool ok = false;
+        const double seconds = parser.value(cycleOption).toDouble(&ok);
+        if (!ok || seconds <= 0) {
+            err << "--cycle-scenes takes a number of seconds above 0" << Qt::endl;
+            return 2;
+        }
+        QObject::connect(&cycle, &QTimer::timeout, &app, [&] {
+            for (FakeObsServer *server :
+                 {static_cast<FakeObsServer *>(&obs4), static_cast<FakeObsServer *>(&obs5)}) {
+                if (server->isListening())
+                    cycleObs(server);
+            }
+            if (vmix.isListening())
+                cycleVMix(&vmix);
+        });
+        cycle.start(int(seconds * 1000));
     }
 
     // Runs until it is interrupted or terminated; there is nothing to save.
