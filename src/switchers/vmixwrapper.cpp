@@ -87,8 +87,7 @@ void VMixWrapper::stopPolling()
 {
     m_timer->stop();
     // Nothing new is learnt while not polling: the switcher may cut at any time.
-    m_failedPolls = TallyFailedPolls;
-    updateTally(false, m_active, m_preview);
+    updateTally(false, m_active, m_preview, true);
 }
 
 bool VMixWrapper::isPolling() const
@@ -345,12 +344,14 @@ VMixInput VMixWrapper::previewInput() const
     return inputNumbered(m_preview);
 }
 
-void VMixWrapper::updateTally(bool polledOk, int active, int preview)
+void VMixWrapper::updateTally(bool polledOk, int active, int preview, bool down)
 {
     const bool wasUp = isTallyLinkUp();
     const VMixInput oldActive = activeInput();
     const VMixInput oldPreview = previewInput();
-    if (polledOk)
+    if (down)
+        m_failedPolls = TallyFailedPolls;
+    else if (polledOk)
         m_failedPolls = 0;
     else if (m_failedPolls < TallyFailedPolls)
         ++m_failedPolls;

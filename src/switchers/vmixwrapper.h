@@ -93,7 +93,8 @@ private:
     QUrl baseUrl() const;
     void sendCommand(const QString &function, const QList<QPair<QString, QString>> &parameters = {});
     void sendRequest(QNetworkAccessManager *manager, const QUrl &url);
-    void updateTally(bool polledOk, int active, int preview);
+    // down: the link counts as down at once.
+    void updateTally(bool polledOk, int active, int preview, bool down = false);
     VMixInput inputNumbered(int number) const;
 
     QNetworkAccessManager *m_statusManager = nullptr;

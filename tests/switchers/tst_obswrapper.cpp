@@ -286,22 +286,32 @@ void TestObsWrapper::obs5HelloIsAnsweredWithIdentify()
     link->setHelloTimeout(helloMs);
     QVERIFY(connectLink(*link, *server, 5));
 
-    // The first and only message before the poll is the Identify: no password, rpc 1, and events for
-    // inputs, transitions and outputs.
+    // The first message is the Identify: no password, rpc 1, and events for scenes, inputs, transitions,
+    // outputs and the user interface (studio mode); once identified, the scenes are asked for.
     const QJsonObject identify = server->received().value(0);
     QCOMPARE(identify.value(QLatin1String("op")).toInt(), 1);
     QCOMPARE(requestData(identify),
              (QJsonObject{{QStringLiteral("rpcVersion"), 1},
                           {QStringLiteral("eventSubscriptions"),
-                           FakeObs5Server::Inputs | FakeObs5Server::Transitions | FakeObs5Server::Outputs}}));
+                           FakeObs5Server::Scenes | FakeObs5Server::Inputs | FakeObs5Server::Transitions
+                               | FakeObs5Server::Outputs | FakeObs5Server::Ui}}));
+    const QStringList sceneQueries{QStringLiteral("GetStudioModeEnabled"),
+                                   QStringLiteral("GetCurrentProgramScene"),
+                                   QStringLiteral("GetCurrentPreviewScene")};
 
     // Well past the hello wait, the server has heard no 4.x request and closed nothing.
     QTest::qWait(3 * helloMs);
     QVERIFY(sync(*server));
-    QCOMPARE(server->received().size(), 1);
+    QStringList types;
+    for (const QJsonObject &message : server->received().mid(1))
+        types.append(server->requestTypeOf(message));
+    QCOMPARE(types, sceneQueries);
     QCOMPARE(server->closeCodesSent(), QList<int>());
     QCOMPARE(server->clientCount(), 1);
     QCOMPARE(link->protocolVersion(), 5);
+    QCOMPARE(link->programScene(), server->state().programScene);
+    QCOMPARE(link->previewScene(), server->state().previewScene);
+    QVERIFY(link->isStudioMode());
 }
 
 void TestObsWrapper::obs5CommandsWaitForIdentified()
@@ -337,7 +347,10 @@ void TestObsWrapper::obs5CommandsWaitForIdentified()
     const QStringList expected
         = QStringList{QString(), QStringLiteral("ToggleRecord"), QStringLiteral("ToggleInputMute"),
                       QStringLiteral("SetCurrentSceneTransition")}
-          + QStringList(ObsProtocol5::MaxHeldCommands - 3, QStringLiteral("SetInputVolume"));
+          + QStringList(ObsProtocol5::MaxHeldCommands - 3, QStringLiteral("SetInputVolume"))
+          // Then the scenes, for tally.
+          + QStringList{QStringLiteral("GetStudioModeEnabled"), QStringLiteral("GetCurrentProgramScene"),
+                        QStringLiteral("GetCurrentPreviewScene")};
     QCOMPARE(types, expected);
     QVERIFY(server->state().recording);
     QCOMPARE(server->state().currentTransition, QStringLiteral("Fade"));

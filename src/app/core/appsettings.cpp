@@ -649,3 +649,20 @@ void AppSettings::setCustomPresetTitle(const QString &id, int n, const QString &
 {
     setValue(boxKey("custompresettitle", id, n), v);
 }
+
+QString AppSettings::tallyObs(const QString &id) const
+{
+    return value(cameraKey(id, "tally_obs"), QString()).toString();
+}
+void AppSettings::setTallyObs(const QString &id, const QString &v)
+{
+    setValue(cameraKey(id, "tally_obs"), v);
+}
+QString AppSettings::tallyVmix(const QString &id) const
+{
+    return value(cameraKey(id, "tally_vmix"), QString()).toString();
+}
+void AppSettings::setTallyVmix(const QString &id, const QString &v)
+{
+    setValue(cameraKey(id, "tally_vmix"), v);
+}

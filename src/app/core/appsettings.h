@@ -139,6 +139,13 @@ public:
     QString customPresetTitle(const QString &id, int n) const;
     void setCustomPresetTitle(const QString &id, int n, const QString &value);
 
+    // Tally sources per camera: id + "_tally_obs" (an OBS scene name) and id + "_tally_vmix" (a vMix input
+    // by number, key or title); empty when the camera has none.
+    QString tallyObs(const QString &id) const;
+    void setTallyObs(const QString &id, const QString &value);
+    QString tallyVmix(const QString &id) const;
+    void setTallyVmix(const QString &id, const QString &value);
+
 Q_SIGNALS:
     // Controller input was switched on or off, or another controller was selected, through this store.
     void joystickSettingsChanged();
