@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "memorytrimmer.h"
 #include "obswrapper.h"
+#include "tallytracker.h"
 #include "tavimorexversion.h"
 #include "unixsignalquitter.h"
 #include "vmixwrapper.h"
@@ -43,8 +44,20 @@ TavimorexApp::TavimorexApp(int &argc, char **argv) : QApplication(argc, argv)
                                  m_settings->vmixPwd());
     m_obsLink = new ObsWrapper(m_settings->obsIp(), m_settings->obsPort(), m_settings->obsPwd());
 
+    m_tally = new TallyTracker(m_settings);
+    m_tally->attachObs(m_obsLink);
+    m_tally->attachVmix(m_vmixLink);
+    connect(m_tally, &TallyTracker::tallyChanged, this, [this](const QString &id, TallyState state) {
+        for (CameraWrapper *camera : std::as_const(m_cameras)) {
+            if (camera->cameraId() == id)
+                camera->setTally(state);
+        }
+    });
+    refreshTally();
+
     m_httpServer = new HttpServerWrapper(m_settings);
     m_webApi = new WebApi(m_httpServer, m_control, m_settings, m_obsLink, m_vmixLink);
+    m_webApi->setTallyTracker(m_tally);
     if (m_settings->startupOnLaunch())
         startHttpServer();
 
@@ -57,6 +70,7 @@ TavimorexApp::TavimorexApp(int &argc, char **argv) : QApplication(argc, argv)
 
     m_mainWindow = new MainWindow(m_control, nullptr);
     connect(m_webApi, &WebApi::cameraListSaved, m_mainWindow, &MainWindow::refreshCameraButtons);
+    m_mainWindow->setTallyTracker(m_tally);
     connectCameraSignals();
     m_mainWindow->show();
 }
@@ -70,6 +84,8 @@ TavimorexApp::~TavimorexApp()
     m_httpServer = nullptr;
     delete m_webApi;
     m_webApi = nullptr;
+    delete m_tally;
+    m_tally = nullptr;
     delete m_vmixLink;
     m_vmixLink = nullptr;
     delete m_obsLink;
@@ -110,6 +126,20 @@ void TavimorexApp::loadCameras()
         m_cameras.append(new IPCamera(QStringLiteral("0.0.0.0"), name, QStringLiteral("0.0.0.0")));
     }
     qCDebug(lcApp) << "camera list loaded with" << m_cameras.size() << "cameras";
+    refreshTally();
+}
+
+void TavimorexApp::refreshTally()
+{
+    if (!m_tally)
+        return;
+    QStringList ids;
+    for (const CameraWrapper *camera : std::as_const(m_cameras))
+        ids.append(camera->cameraId());
+    m_tally->setCameraIds(ids);
+    // Cameras just built from a new list hear their state too; a camera acts on changes only.
+    for (CameraWrapper *camera : std::as_const(m_cameras))
+        camera->setTally(m_tally->tally(camera->cameraId()));
 }
 
 void TavimorexApp::recordFirstCameraList()
@@ -222,4 +252,9 @@ CameraControl *TavimorexApp::cameraControl() const
 WebApi *TavimorexApp::webApi() const
 {
     return m_webApi;
+}
+
+TallyTracker *TavimorexApp::tallyTracker() const
+{
+    return m_tally;
 }

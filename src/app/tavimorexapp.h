@@ -11,6 +11,7 @@ class CameraWrapper;
 class HttpServerWrapper;
 class MainWindow;
 class ObsWrapper;
+class TallyTracker;
 class UnixSignalQuitter;
 class VMixWrapper;
 class WebApi;
@@ -43,12 +44,15 @@ public:
     HttpServerWrapper *httpServer() const;
     CameraControl *cameraControl() const;
     WebApi *webApi() const;
+    TallyTracker *tallyTracker() const;
 
 public Q_SLOTS:
     void onCameraError(const QString &errMsg);
 
 private:
     void recordFirstCameraList();
+    // Tells the tally owner the cameras of the list and every camera its state.
+    void refreshTally();
 
     QList<CameraWrapper *> m_cameras;
     CameraControl *m_control = nullptr;
@@ -58,5 +62,6 @@ private:
     WebApi *m_webApi = nullptr;
     VMixWrapper *m_vmixLink = nullptr;
     ObsWrapper *m_obsLink = nullptr;
+    TallyTracker *m_tally = nullptr;
     UnixSignalQuitter *m_signalQuitter = nullptr;
 };

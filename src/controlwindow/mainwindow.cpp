@@ -58,8 +58,6 @@ MainWindow::MainWindow(CameraControl *control, QWidget *parent)
     fillComboBoxes();
     connectActions();
     buildStatusBar();
-    for (int n = 1; n <= CameraButtonCount; ++n)
-        cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
     refreshCameraButtons();
     shareSelectedSpeeds();
 

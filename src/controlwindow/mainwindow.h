@@ -4,6 +4,7 @@
 #include "statussyncstate.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <memory>
@@ -23,6 +24,7 @@ class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QSlider;
+class TallyTracker;
 struct SpeedRange;
 
 // The operator's control window. It shows the state of the control owner (the current camera, its
@@ -50,6 +52,9 @@ public:
 
     // Relabels the eight camera buttons from the application's camera list.
     void refreshCameraButtons();
+    // Shows each camera's tally on its button (red border on air, green in preview) and the camera on
+    // air in the status bar; the tracker belongs to the application.
+    void setTallyTracker(TallyTracker *tally);
 
     // Operations with explicit values for the web API; each does nothing without a connected camera.
     void moveUpAtSpeed(int tiltSpeed);
@@ -254,6 +259,9 @@ private:
     // Camera selection.
     void selectCamera(int cameraNum);
     void highlightCameraButton(int cameraNum);
+    // The look of every camera button: current or not, and its tally.
+    void applyCameraButtonStyles();
+    void showProgramCameras();
     QPushButton *cameraButton(int cameraNum) const;
 
     // Motion and speeds.
@@ -321,4 +329,9 @@ private:
     QLabel *m_deviceNameLabel = nullptr;
     QLabel *m_serialNumberLabel = nullptr;
     QLabel *m_connectionLabel = nullptr;
+    QLabel *m_tallyLabel = nullptr;
+
+    QPointer<TallyTracker> m_tally;
+    // The button shown as the current camera's, 0 for none.
+    int m_highlightedCamera = 0;
 };

@@ -77,6 +77,7 @@ void MainWindow::buildStatusBar()
     m_deviceNameLabel = makeLabel("deviceNameLabel", QStringLiteral("Device Name"), 2);
     m_serialNumberLabel = makeLabel("serialNumberLabel", QStringLiteral("Serial Number"), 1);
     m_connectionLabel = makeLabel("connectionLabel", QStringLiteral("Disconnected"), 1);
+    m_tallyLabel = makeLabel("tallyLabel", QString(), 2);
     m_ui->statusBar->hide();
 }
 
@@ -150,13 +151,15 @@ void MainWindow::refreshCameraButtons()
         cameraButton(n)->setText(cameraButtonText(name));
         cameraButton(n)->setToolTip(name);
     }
+    // A new list may put other cameras behind the buttons.
+    applyCameraButtonStyles();
+    showProgramCameras();
 }
 
 void MainWindow::highlightCameraButton(int cameraNum)
 {
-    for (int n = 1; n <= CameraButtonCount; ++n)
-        cameraButton(n)->setStyleSheet(MainWindowStyle::cameraButtonStyle());
-    cameraButton(cameraNum)->setStyleSheet(MainWindowStyle::currentCameraButtonStyle());
+    m_highlightedCamera = cameraNum;
+    applyCameraButtonStyles();
 }
 
 void MainWindow::selectCamera(int cameraNum)

@@ -52,6 +52,21 @@ QString currentCameraButtonStyle()
     return cameraButtonLook(DarkStyle::Current);
 }
 
+QString cameraButtonStyle(bool current, TallyState tally)
+{
+    // The border takes its width from the padding, so a button keeps its size whatever it shows.
+    QString border = QStringLiteral("border : none;padding : 5px;");
+    if (tally == TallyState::Program)
+        border = QStringLiteral("border : 3px solid #ff3b30;padding : 2px;");
+    else if (tally == TallyState::Preview)
+        border = QStringLiteral("border : 3px solid #34c759;padding : 2px;");
+    const QString background = current ? QStringLiteral("#4f4f4f") : QStringLiteral("grey");
+    return QStringLiteral("QPushButton{background : %1;%2border-radius : 3px;}"
+                          "QPushButton:pressed{background : #474747;}"
+                          "QPushButton:hover{background : #c9c9c9;}")
+        .arg(background, border);
+}
+
 QString logoStyle()
 {
     return QStringLiteral("QLabel{\n\timage : url(:/tavimorex-assets/img/tavimorex1.png);\n}");

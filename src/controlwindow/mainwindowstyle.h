@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tallystate.h"
+
 #include <QString>
 
 // The control window's own style sheets, in the dark style's colours (the window's sheet itself is
@@ -13,6 +15,8 @@ enum class SpritePart { Top, Center, Bottom };
 // A camera button that is not the current camera / the current camera's button.
 QString cameraButtonStyle();
 QString currentCameraButtonStyle();
+// Either look with the border of the camera's tally: red on air, green in preview, none when off.
+QString cameraButtonStyle(bool current, TallyState tally);
 
 QString logoStyle();
 

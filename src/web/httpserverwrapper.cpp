@@ -181,6 +181,7 @@ const QHash<QString, Route> &routeTable()
                                    Q_EMIT s->focusAuto(r, text(p, "focusAuto") == QLatin1String("true"));
                                })},
         {"/cam/getCurrentCamInfo", api({}, [](S *s, R *r, const P &) { Q_EMIT s->getCurrentCamInfo(r); })},
+        {"/cam/tally", api({}, [](S *s, R *r, const P &) { Q_EMIT s->getCameraTally(r); })},
     };
     return table;
 }

@@ -91,6 +91,7 @@ Q_SIGNALS:
     void obsSaveReconnect(HttpResponse *resp, const QString &obsIp, int obsPort, const QString &obsPwd);
     void getCameraSettings(HttpResponse *resp);
     void getCurrentCamInfo(HttpResponse *resp);
+    void getCameraTally(HttpResponse *resp);
     void saveCameraSettings(HttpResponse *resp, const QString &camListJson);
     void setPreset(HttpResponse *resp, const QString &presetName, int presetNum, bool isUploadImage);
     void recallPreset(HttpResponse *resp, int presetNum, int presetSpeed);

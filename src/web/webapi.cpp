@@ -7,6 +7,7 @@
 #include "httpserverwrapper.h"
 #include "ipcamera.h"
 #include "obswrapper.h"
+#include "tallytracker.h"
 #include "usbcamera.h"
 #include "usbdevicelist.h"
 #include "vmixwrapper.h"
@@ -29,6 +30,11 @@ WebApi::WebApi(HttpServerWrapper *server,
     : QObject(parent), m_control(control), m_settings(settings), m_obsLink(obsLink), m_vmixLink(vmixLink)
 {
     connectServerSignals(server);
+}
+
+void WebApi::setTallyTracker(TallyTracker *tally)
+{
+    m_tally = tally;
 }
 
 WebApi::~WebApi() = default;
@@ -60,6 +66,7 @@ void WebApi::connectServerSignals(HttpServerWrapper *server)
     connect(server, &S::obsSaveReconnect, this, &WebApi::onObsSaveReconnect, direct);
     connect(server, &S::getCameraSettings, this, &WebApi::onGetCameraSettings, direct);
     connect(server, &S::getCurrentCamInfo, this, &WebApi::onGetCurrentCamInfo, direct);
+    connect(server, &S::getCameraTally, this, &WebApi::onGetCameraTally, direct);
     connect(server, &S::saveCameraSettings, this, &WebApi::onSaveCameraSettings, direct);
     connect(server, &S::setPreset, this, &WebApi::onSetPreset, direct);
     connect(server, &S::recallPreset, this, &WebApi::onRecallPreset, direct);
@@ -277,7 +284,23 @@ struct CameraEntry
     bool isUsb = false;
     QString name;
     QString camId;
+    // Absent from an older client's list: the stored sources stay.
+    std::optional<QString> tallyObs;
+    std::optional<QString> tallyVmix;
 };
+
+// An optional tally source of a list entry: absent, or a text of at most the tracker's length; false for
+// anything else.
+bool readTallySource(const QJsonObject &object, const char *key, std::optional<QString> &source)
+{
+    const QJsonValue value = object.value(QLatin1String(key));
+    if (value.isUndefined())
+        return true;
+    if (!value.isString() || value.toString().size() > TallyTracker::MaxSourceLength)
+        return false;
+    source = value.toString();
+    return true;
+}
 
 // The eight entries of the browser's camera list, or nothing when the text is not a list of eight
 // complete entries (then nothing may change).
@@ -293,11 +316,34 @@ std::optional<QList<CameraEntry>> parseCameraList(const QString &camListJson)
             || !object.contains(QLatin1String("name")))
             return std::nullopt;
         // Only JSON true makes a USB camera; "true" as text does not.
-        entries.append({object.value(QLatin1String("isUsb")).toBool(false),
-                        object.value(QLatin1String("name")).toString(),
-                        object.value(QLatin1String("camId")).toString()});
+        CameraEntry entry{object.value(QLatin1String("isUsb")).toBool(false),
+                          object.value(QLatin1String("name")).toString(),
+                          object.value(QLatin1String("camId")).toString(),
+                          {},
+                          {}};
+        if (!readTallySource(object, "tallyObs", entry.tallyObs)
+            || !readTallySource(object, "tallyVmix", entry.tallyVmix))
+            return std::nullopt;
+        entries.append(entry);
     }
     return entries;
+}
+
+// The sources of the entries that name any; a source an entry leaves out stays as stored.
+void saveTallySources(const QList<CameraEntry> &entries, AppSettings *settings, TallyTracker *tally)
+{
+    for (const CameraEntry &entry : entries) {
+        if (!entry.tallyObs && !entry.tallyVmix)
+            continue;
+        const QString obs = entry.tallyObs.value_or(settings->tallyObs(entry.camId));
+        const QString vmix = entry.tallyVmix.value_or(settings->tallyVmix(entry.camId));
+        if (tally) {
+            tally->setSources(entry.camId, obs, vmix);
+        } else {
+            settings->setTallyObs(entry.camId, obs);
+            settings->setTallyVmix(entry.camId, vmix);
+        }
+    }
 }
 
 QList<CameraWrapper *> cameraList()
@@ -314,7 +360,9 @@ void WebApi::onGetCameraSettings(HttpResponse *resp)
     for (const CameraWrapper *camera : cameraList()) {
         camList.append(QJsonObject{{QStringLiteral("isUsbCam"), camera->cameraType() == 1},
                                    {QStringLiteral("camId"), camera->cameraId()},
-                                   {QStringLiteral("camName"), camera->cameraName()}});
+                                   {QStringLiteral("camName"), camera->cameraName()},
+                                   {QStringLiteral("tallyObs"), m_settings->tallyObs(camera->cameraId())},
+                                   {QStringLiteral("tallyVmix"), m_settings->tallyVmix(camera->cameraId())}});
     }
     replyOk({{QStringLiteral("usbDevices"), QJsonArray::fromStringList(attachedUsbDevices())},
              {QStringLiteral("camList"), camList}},
@@ -332,7 +380,8 @@ void WebApi::onGetCurrentCamInfo(HttpResponse *resp)
         replyOk({{QStringLiteral("camIndex"), -1},
                  {QStringLiteral("presets"), presets},
                  {QStringLiteral("camId"), QString()},
-                 {QStringLiteral("focusAuto"), false}},
+                 {QStringLiteral("focusAuto"), false},
+                 {QStringLiteral("tally"), tallyStateName(TallyState::Off)}},
                 resp);
         return;
     }
@@ -342,8 +391,24 @@ void WebApi::onGetCurrentCamInfo(HttpResponse *resp)
     replyOk({{QStringLiteral("camIndex"), qMax(0, int(cameraList().indexOf(camera)))},
              {QStringLiteral("presets"), presets},
              {QStringLiteral("camId"), id},
-             {QStringLiteral("focusAuto"), camera->isAutoFocus}},
+             {QStringLiteral("focusAuto"), camera->isAutoFocus},
+             {QStringLiteral("tally"), tallyStateName(m_tally ? m_tally->tally(id) : TallyState::Off)}},
             resp);
+}
+
+void WebApi::onGetCameraTally(HttpResponse *resp)
+{
+    QJsonArray cams;
+    const QList<CameraWrapper *> cameras = cameraList();
+    for (int i = 0; i < cameras.size(); ++i) {
+        const QString id = cameras.at(i)->cameraId();
+        cams.append(QJsonObject{
+            {QStringLiteral("id"), id},
+            {QStringLiteral("camIndex"), i},
+            {QStringLiteral("name"), cameras.at(i)->cameraName()},
+            {QStringLiteral("tally"), tallyStateName(m_tally ? m_tally->tally(id) : TallyState::Off)}});
+    }
+    replyOk({{QStringLiteral("cams"), cams}}, resp);
 }
 
 void WebApi::onSaveCameraSettings(HttpResponse *resp, const QString &camListJson)
@@ -363,6 +428,7 @@ void WebApi::onSaveCameraSettings(HttpResponse *resp, const QString &camListJson
     }
     m_settings->writeCameraList(configuration);
     qDeleteAll(configuration);
+    saveTallySources(*entries, m_settings, m_tally);
 
     // A motion leased on a camera of the old list ends before that camera goes.
     m_control->releaseCurrentCamera();

@@ -4,11 +4,13 @@
 
 #include <QJsonObject>
 #include <QObject>
+#include <QPointer>
 
 class AppSettings;
 class CameraControl;
 class HttpServerWrapper;
 class ObsWrapper;
+class TallyTracker;
 class VMixWrapper;
 
 // The handlers of the web API. The router raises one signal per route; each handler answers its
@@ -27,6 +29,10 @@ public:
            VMixWrapper *vmixLink,
            QObject *parent = nullptr);
     ~WebApi() override;
+
+    // The owner of tally the camera routes report from and store sources to; without one every camera
+    // is off and sources go to the settings store alone.
+    void setTallyTracker(TallyTracker *tally);
 
 Q_SIGNALS:
     // A new camera list was stored and loaded: the window relabels its camera buttons.
@@ -59,6 +65,7 @@ public Q_SLOTS:
     void onObsSaveReconnect(HttpResponse *resp, const QString &obsIp, int obsPort, const QString &obsPwd);
     void onGetCameraSettings(HttpResponse *resp);
     void onGetCurrentCamInfo(HttpResponse *resp);
+    void onGetCameraTally(HttpResponse *resp);
     void onSaveCameraSettings(HttpResponse *resp, const QString &camListJson);
     void onSetPreset(HttpResponse *resp, const QString &presetName, int presetNum, bool isUploadImage);
     void onRecallPreset(HttpResponse *resp, int presetNum, int presetSpeed);
@@ -84,4 +91,5 @@ private:
     AppSettings *m_settings = nullptr;
     ObsWrapper *m_obsLink = nullptr;
     VMixWrapper *m_vmixLink = nullptr;
+    QPointer<TallyTracker> m_tally;
 };
