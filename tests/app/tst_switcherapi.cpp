@@ -150,12 +150,16 @@ QStringList expectedSources(const FakeObsState &state, int version)
 bool isPollRequest(const QString &type)
 {
     static const QSet<QString> poll{
-        QStringLiteral("GetAuthRequired"),   QStringLiteral("Authenticate"),
-        QStringLiteral("GetSourcesList"),    QStringLiteral("GetVolume"),
-        QStringLiteral("GetTransitionList"), QStringLiteral("GetStreamingStatus"),
-        QStringLiteral("GetInputList"),      QStringLiteral("GetInputVolume"),
-        QStringLiteral("GetInputMute"),      QStringLiteral("GetSceneTransitionList"),
-        QStringLiteral("GetStreamStatus"),   QStringLiteral("GetRecordStatus")};
+        QStringLiteral("GetAuthRequired"), QStringLiteral("Authenticate"), QStringLiteral("GetSourcesList"),
+        QStringLiteral("GetVolume"), QStringLiteral("GetTransitionList"),
+        QStringLiteral("GetStreamingStatus"), QStringLiteral("GetInputList"),
+        QStringLiteral("GetInputVolume"), QStringLiteral("GetInputMute"),
+        QStringLiteral("GetSceneTransitionList"), QStringLiteral("GetStreamStatus"),
+        QStringLiteral("GetRecordStatus"),
+        // The scenes, asked once per connection for tally.
+        QStringLiteral("GetCurrentScene"), QStringLiteral("GetPreviewScene"),
+        QStringLiteral("GetStudioModeStatus"), QStringLiteral("GetCurrentProgramScene"),
+        QStringLiteral("GetCurrentPreviewScene"), QStringLiteral("GetStudioModeEnabled")};
     return poll.contains(type);
 }
 
