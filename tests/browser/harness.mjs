@@ -30,10 +30,11 @@ export async function waitFor(predicate, timeoutMs = 5000, what = 'condition') {
 
 // A child process whose standard output is kept line by line.
 class Child {
-  constructor(name, file, args, env) {
+  constructor(name, file, args, env, withInput = false) {
     this.name = name;
     this.lines = [];
-    this.process = spawn(file, args, { env: { ...process.env, ...env }, stdio: ['ignore', 'pipe', 'pipe'] });
+    this.process = spawn(file, args,
+      { env: { ...process.env, ...env }, stdio: [withInput ? 'pipe' : 'ignore', 'pipe', 'pipe'] });
     let pending = '';
     this.process.stdout.on('data', (chunk) => {
       pending += chunk.toString();
@@ -48,6 +49,12 @@ class Child {
 
   async waitForLine(pattern, timeoutMs = 10000) {
     return waitFor(() => this.lines.find((line) => pattern.test(line)), timeoutMs, `${this.name}: ${pattern}`);
+  }
+
+  // Writes one line to the child's standard input and waits for the answer line it names.
+  async send(line, answer) {
+    this.process.stdin.write(line + '\n');
+    if (answer) await this.waitForLine(answer);
   }
 
   async stop() {
@@ -80,6 +87,9 @@ function settingsIni() {
       `${n}\\devicename=0.0.0.0`);
   });
   lines.push(`size=${CAMERAS.length}`, '');
+  // Tally sources: Camera1 is OBS scene "Camera 1", Camera2 the vMix input titled "Camera 2".
+  lines.splice(lines.indexOf('[cameraslist]'), 0, `${CAMERAS[0]}_tally_obs=Camera 1`,
+    `${CAMERAS[1]}_tally_vmix=Camera 2`, '');
   return lines.join('\n');
 }
 
@@ -93,7 +103,7 @@ export class Rig {
 
     this.sim = new Child('ptzsim', path.join(BIN_DIR, 'tavimorex-ptzsim'), CAMERAS, {});
     this.fakes = new Child('switcherfakes', path.join(BIN_DIR, 'tavimorex-switcherfakes'),
-      ['--address', SERVER, '--obs5-port', String(OBS_PORT), '--vmix-port', String(VMIX_PORT)], {});
+      ['--address', SERVER, '--obs5-port', String(OBS_PORT), '--vmix-port', String(VMIX_PORT)], {}, true);
     await this.sim.waitForLine(/ READY$/);
     await this.fakes.waitForLine(/^vmix /);
 

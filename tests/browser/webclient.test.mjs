@@ -293,3 +293,50 @@ test('mute icons follow the switchers', async () => {
   await waitFor(async () => (await icon('vmixMasterMute')) !== before, 3000, 'vMix master mute icon');
   await page.context().close();
 });
+
+test('camera buttons show tally from OBS and vMix', async () => {
+  const page = await openPage('/');
+  const tally = (n) => page.getAttribute(`label[for="camera${n}"]`, 'data-tally');
+  const ring = (n) => page.$eval(`label[for="camera${n}"]`, (label) => getComputedStyle(label).boxShadow);
+  const switchers = async (line) => rig.fakes.send(line, new RegExp(`^control ok ${line}$`));
+  const both = async (first, second) => {
+    await waitFor(async () => (await tally(1)) === first && (await tally(2)) === second, 5000,
+      `tally ${first} ${second}`);
+  };
+
+  // OBS starts with "Camera 1" on air; vMix with input 2 in preview, which feeds no camera.
+  await switchers('obs5 program Camera 1');
+  await switchers('vmix active 1');
+  await switchers('vmix preview 2');
+  await both('program', 'off');
+  assert.match(await ring(1), /rgb\(255, 59, 48\)/);
+  assert.ok(page.apiCalls.some((call) => call.path === '/cam/tally'), 'the page polls /cam/tally');
+
+  // vMix puts "Camera 2" (input 3, by title) in preview.
+  await switchers('vmix preview Camera 2');
+  await both('program', 'preview');
+  assert.match(await ring(2), /rgb\(52, 199, 89\)/);
+  await selectCamera(page, 0);
+  await page.screenshot({ path: path.join(SCREENSHOT_DIR, 'dark-both-desktop-tally.png') });
+
+  // A cut in vMix, OBS away from camera 1: the current camera goes off, camera 2 on air.
+  await switchers('vmix active 3');
+  await switchers('obs5 program Slides');
+  await both('off', 'program');
+  assert.equal(await ring(1), 'none');
+  const info = await (await fetch(`${ORIGIN}/cam/getCurrentCamInfo`)).json();
+  assert.equal(info.tally, 'off');
+  const listed = await (await fetch(`${ORIGIN}/cam/tally`)).json();
+  assert.equal(listed.status, 'OK');
+  assert.deepEqual(listed.cams.slice(0, 2).map((cam) => [cam.id, cam.tally]),
+    [[CAMERAS[0], 'off'], [CAMERAS[1], 'program']]);
+  await selectCamera(page, 1);
+  await page.screenshot({ path: path.join(SCREENSHOT_DIR, 'dark-both-desktop-tally-current-on-air.png') });
+
+  // Back as the other tests expect the switchers.
+  await switchers('obs5 program Camera 1');
+  await switchers('vmix active 1');
+  await switchers('vmix preview 2');
+  await both('program', 'off');
+  await page.context().close();
+});

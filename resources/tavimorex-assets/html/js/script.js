@@ -91,6 +91,23 @@
     }
   }
 
+  // Tally borders: red on air (program), green next (preview), none when off.
+  const TALLY_CLASSES = { program: 'tally-program', preview: 'tally-preview' };
+
+  function showTally(index, state) {
+    const label = document.querySelector('label[for="camera' + (index + 1) + '"]');
+    if (!label) return;
+    for (const [name, cls] of Object.entries(TALLY_CLASSES)) label.classList.toggle(cls, state === name);
+    label.dataset.tally = TALLY_CLASSES[state] ? state : 'off';
+  }
+
+  function requestTally() {
+    return quietly(api('/cam/tally').then((data) => {
+      const cams = Array.isArray(data.cams) ? data.cams : [];
+      cams.slice(0, CAMERA_SLOTS).forEach((cam, i) => showTally(i, String(cam.tally || 'off')));
+    }));
+  }
+
   function setCameraTooltip(index, name) {
     const label = document.querySelector('label[for="camera' + (index + 1) + '"]');
     if (label) label.title = name;
@@ -126,6 +143,7 @@
       camId: String(data.camId || ''),
       focusAuto: data.focusAuto === true,
     };
+    if (camera.info.camIndex >= 0) showTally(camera.info.camIndex, String(data.tally || 'off'));
     const changed = camera.info.camIndex !== camera.previousIndex
       || camera.info.focusAuto !== camera.previousFocusAuto;
     camera.previousIndex = camera.info.camIndex;
@@ -593,6 +611,7 @@
   function poll() {
     requestVmixStatus(false);
     requestCurrentCamInfo(false);
+    requestTally();
     quietly(api('/cam/checkImg').then((data) => {
       if (data.downloaded === true) refreshPresetPictures();
     }));
@@ -607,6 +626,7 @@
     requestVmixStatus(true);
     requestObsStatus(true);
     requestCurrentCamInfo(true);
+    requestTally();
     requestCameraSettings();
     setInterval(poll, POLL_MS);
   }
