@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Try Tavimorex without a camera: starts two simulated PTZ cameras (127.0.0.2 and 127.0.0.3), the OBS and
 # vMix fakes, and the program on a throw-away data folder whose Camera1 and Camera2 point at the
-# simulators. The web control page is at http://127.0.0.1:8080/. Usage: scripts/demo.sh [build-folder]
+# simulators. The fakes switch scenes every few seconds: Camera1 and Camera2 show tally (red on air, green
+# next) in the window and on the page. The web control page is at http://127.0.0.1:8080/.
+# Usage: scripts/demo.sh [build-folder]
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -28,6 +30,9 @@ obsport=4455
 enablevmixctrl=true
 vmixip=127.0.0.1
 vmixport=8088
+127.0.0.2_tally_obs=Camera 1
+127.0.0.3_tally_obs=Camera 2
+127.0.0.3_tally_vmix=Camera 2
 
 [cameraslist]
 1\\cameratype=0
@@ -52,7 +57,9 @@ trap cleanup EXIT INT TERM
 "$bin/tavimorex-ptzsim" --name "Demo PTZ" 127.0.0.2 127.0.0.3 > "$home/ptzsim.log" &
 pids+=($!)
 if [ -x "$bin/tavimorex-switcherfakes" ]; then
-  "$bin/tavimorex-switcherfakes" --address 127.0.0.1 --obs5-port 4455 --vmix-port 8088 > "$home/switchers.log" &
+  # The fakes cut every few seconds, so tally moves between Camera1, Camera2 and a scene of neither.
+  "$bin/tavimorex-switcherfakes" --address 127.0.0.1 --obs5-port 4455 --vmix-port 8088 --cycle-scenes 4 \
+    > "$home/switchers.log" < /dev/null &
   pids+=($!)
 fi
 sleep 1
