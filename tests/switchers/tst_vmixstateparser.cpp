@@ -14,6 +14,8 @@ private Q_SLOTS:
     void entityExpansionIsRefused();
     void flagText_data();
     void flagText();
+    void inputNumbers_data();
+    void inputNumbers();
 };
 
 void TestVMixStateParser::deepNesting()
@@ -85,6 +87,44 @@ void TestVMixStateParser::flagText()
     const std::optional<VMixState> state = VMixStateParser::parse(document);
     QVERIFY(state);
     QCOMPARE(state->streaming, streaming);
+}
+
+void TestVMixStateParser::inputNumbers_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<int>("active");
+    QTest::addColumn<int>("preview");
+    QTest::newRow("numbered inputs") << QByteArray(
+        R"(<vmix><inputs><input number="1" key="a"/><input number="7" key="b"/></inputs>)"
+        R"(<preview>1</preview><active>7</active></vmix>)")
+                                     << QList<int>{1, 7} << 7 << 1;
+    QTest::newRow("unnumbered inputs count in document order") << QByteArray(
+        "<vmix><inputs><input key=\"a\"/><input key=\"b\"/></inputs><active> 2 </active></vmix>")
+                                                               << QList<int>{1, 2} << 2 << 0;
+    QTest::newRow("no number is no input")
+        << QByteArray(R"(<vmix><input number="x"/><active>none</active><preview>-3</preview></vmix>)")
+        << QList<int>{0} << 0 << 0;
+    // Elements of these names inside an input say nothing about what is on air.
+    QTest::newRow("only the root's own children")
+        << QByteArray(R"(<vmix><input number="1"><active>5</active></input><active>1</active></vmix>)")
+        << QList<int>{1} << 1 << 0;
+}
+
+void TestVMixStateParser::inputNumbers()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QList<int>, numbers);
+    QFETCH(int, active);
+    QFETCH(int, preview);
+    const std::optional<VMixState> state = VMixStateParser::parse(document);
+    QVERIFY(state);
+    QList<int> read;
+    for (const VMixInput &input : state->inputs)
+        read.append(input.number);
+    QCOMPARE(read, numbers);
+    QCOMPARE(state->active, active);
+    QCOMPARE(state->preview, preview);
 }
 
 QTEST_GUILESS_MAIN(TestVMixStateParser)
