@@ -77,10 +77,10 @@ bool ObsProtocol5::isHello(const QJsonObject &message)
 
 void ObsProtocol5::identify(const QJsonObject &helloData)
 {
-    QJsonObject data{
-        {QStringLiteral("rpcVersion"), RpcVersion},
-        {QStringLiteral("eventSubscriptions"),
-         SubscribeScenes | SubscribeInputs | SubscribeTransitions | SubscribeOutputs | SubscribeUi}};
+    QJsonObject data{{QStringLiteral("rpcVersion"), RpcVersion},
+                     {QStringLiteral("eventSubscriptions"), SubscribeScenes | SubscribeInputs
+                                                                | SubscribeTransitions | SubscribeOutputs
+                                                                | SubscribeUi}};
     const QJsonValue auth = helloData.value(QLatin1String("authentication"));
     if (auth.isObject()) {
         const QJsonObject challenge = auth.toObject();

@@ -17,6 +17,7 @@ struct VMixInput
 
     bool operator==(const VMixInput &other) const
     {
-        return number == other.number && title == other.title && key == other.key && volume == other.volume && muted == other.muted;
+        return number == other.number && title == other.title && key == other.key && volume == other.volume
+               && muted == other.muted;
     }
 };
