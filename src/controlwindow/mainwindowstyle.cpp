@@ -54,17 +54,17 @@ QString currentCameraButtonStyle()
 
 QString cameraButtonStyle(bool current, TallyState tally)
 {
+    if (tally == TallyState::Off)
+        return current ? currentCameraButtonStyle() : cameraButtonStyle();
     // The border takes its width from the padding, so a button keeps its size whatever it shows.
-    QString border = QStringLiteral("border : none;padding : 5px;");
-    if (tally == TallyState::Program)
-        border = QStringLiteral("border : 3px solid #ff3b30;padding : 2px;");
-    else if (tally == TallyState::Preview)
-        border = QStringLiteral("border : 3px solid #34c759;padding : 2px;");
+    const QString colour
+        = tally == TallyState::Program ? QStringLiteral("#ff3b30") : QStringLiteral("#34c759");
     const QString background = current ? QStringLiteral("#4f4f4f") : QStringLiteral("grey");
-    return QStringLiteral("QPushButton{background : %1;%2border-radius : 3px;}"
-                          "QPushButton:pressed{background : #474747;}"
-                          "QPushButton:hover{background : #c9c9c9;}")
-        .arg(background, border);
+    return QStringLiteral(
+               "QPushButton{background : %1;border : 3px solid %2;padding : 2px;border-radius : 3px;}"
+               "QPushButton:pressed{background : #474747;}"
+               "QPushButton:hover{background : #c9c9c9;}")
+        .arg(background, colour);
 }
 
 QString logoStyle()

@@ -26,6 +26,8 @@
 #include <unistd.h>
 
 namespace {
+// The router's signals, one per API route.
+constexpr int RouteSignals = 31;
 
 const QString Address = QStringLiteral("127.0.3.1");
 const QString OtherAddress = QStringLiteral("127.0.3.2");
@@ -250,7 +252,7 @@ void tst_HttpServerWrapper::connectAll(HttpServerWrapper *server)
         m_spies.append(std::make_shared<QSignalSpy>(server, method));
         QVERIFY(connect(server, method, &m_answerer, answer, Qt::DirectConnection));
     }
-    QCOMPARE(m_spies.size(), 30);
+    QCOMPARE(m_spies.size(), RouteSignals);
 }
 
 Reply tst_HttpServerWrapper::request(const QByteArray &method,
@@ -392,6 +394,8 @@ void tst_HttpServerWrapper::apiRoutes_data()
         << QByteArray("focusAuto") << L{false};
     QTest::newRow("cam getCurrentCamInfo") << QByteArray("GET") << QByteArray("/cam/getCurrentCamInfo") << 200
                                            << none << QByteArray("getCurrentCamInfo") << L{};
+    QTest::newRow("cam tally") << QByteArray("GET") << QByteArray("/cam/tally") << 200 << none
+                               << QByteArray("getCameraTally") << L{};
 
     // The router's own answers.
     QTest::newRow("POST on an existing path") << QByteArray("POST") << QByteArray("/cam/settings") << 400
@@ -848,7 +852,7 @@ void tst_HttpServerWrapper::wellFormedLongHeadIsServed()
     const RawReply reply = readRawReply(socket, buffer);
     QVERIFY(reply.complete);
     QCOMPARE(reply.statusLine, QByteArray("HTTP/1.1 200 OK"));
-    QCOMPARE(m_spies.size(), 30);
+    QCOMPARE(m_spies.size(), RouteSignals);
     QCOMPARE(m_answerer.lastSignal, QByteArray("vmixSetPreview"));
     socket.write("GET /cam/checkImg HTTP/1.1\r\n\r\n");
     QVERIFY(readRawReply(socket, buffer).complete);
