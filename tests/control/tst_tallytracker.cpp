@@ -68,6 +68,13 @@ QStringList changesOf(const QSignalSpy &spy, const QString &id)
     return changes;
 }
 
+void addVersionRows()
+{
+    QTest::addColumn<int>("version");
+    QTest::newRow("obs-websocket 4.x") << 4;
+    QTest::newRow("obs-websocket 5.x") << 5;
+}
+
 } // namespace
 
 class TestTallyTracker : public QObject
@@ -94,7 +101,7 @@ private Q_SLOTS:
 
 private:
     // Connects an OBS link to server and waits until the tracker knows the scenes on air.
-    bool connectObs(FakeObsServer &server, int version);
+    bool connectObs(FakeObsServer &server, int version, const QString &password = {});
     bool pollVMix();
 
     std::unique_ptr<TestDataHome> m_home;
@@ -121,9 +128,9 @@ void TestTallyTracker::cleanup()
     m_home.reset();
 }
 
-bool TestTallyTracker::connectObs(FakeObsServer &server, int version)
+bool TestTallyTracker::connectObs(FakeObsServer &server, int version, const QString &password)
 {
-    m_obs = std::make_unique<ObsWrapper>(server.address().toString(), server.port(), QString());
+    m_obs = std::make_unique<ObsWrapper>(server.address().toString(), server.port(), password);
     if (version == 4)
         m_obs->setHelloTimeout(50);
     m_tracker->attachObs(m_obs.get());
@@ -146,15 +153,21 @@ bool TestTallyTracker::pollVMix()
 void TestTallyTracker::obsScenes_data()
 {
     QTest::addColumn<int>("version");
-    QTest::newRow("obs-websocket 4.x") << 4;
-    QTest::newRow("obs-websocket 5.x") << 5;
+    QTest::addColumn<QString>("password");
+    QTest::newRow("obs-websocket 4.x") << 4 << QString();
+    QTest::newRow("obs-websocket 5.x") << 5 << QString();
+    // The scenes are asked once the log-in is through.
+    QTest::newRow("obs-websocket 4.x with a password") << 4 << QStringLiteral("studio pass");
+    QTest::newRow("obs-websocket 5.x with a password") << 5 << QStringLiteral("studio pass");
 }
 
 void TestTallyTracker::obsScenes()
 {
     QFETCH(int, version);
+    QFETCH(QString, password);
     auto server = startObs(version);
     QVERIFY(server);
+    server->setPassword(password);
     m_tracker->setSources(CamA, Scene1, QString());
     m_tracker->setSources(CamB, Scene2, QString());
     m_tracker->setSources(CamC, QString(), QString());
@@ -162,7 +175,7 @@ void TestTallyTracker::obsScenes()
     QCOMPARE(states(*m_tracker), QStringLiteral("off off off"));
 
     QSignalSpy changes(m_tracker.get(), &TallyTracker::tallyChanged);
-    QVERIFY(connectObs(*server, version));
+    QVERIFY(connectObs(*server, version, password));
     QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("program preview off"), WaitMs);
     QCOMPARE(m_tracker->programCameraIds(), QStringList{CamA});
 
@@ -186,7 +199,7 @@ void TestTallyTracker::obsScenes()
 
 void TestTallyTracker::studioModeOffMeansNoPreview_data()
 {
-    obsScenes_data();
+    addVersionRows();
 }
 
 void TestTallyTracker::studioModeOffMeansNoPreview()
@@ -220,7 +233,7 @@ void TestTallyTracker::studioModeOffMeansNoPreview()
 
 void TestTallyTracker::obsLinkDownTurnsTallyOff_data()
 {
-    obsScenes_data();
+    addVersionRows();
 }
 
 void TestTallyTracker::obsLinkDownTurnsTallyOff()
