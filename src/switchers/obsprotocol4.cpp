@@ -15,9 +15,9 @@ constexpr const char *RequestTypes[] = {
     "GetVolume",         "GetStreamingStatus",   "ToggleMute",
     "SetVolume",         "StartStopStreaming",   "StartStopRecording",
     "GetTransitionList", "SetCurrentTransition", "GetCurrentScene",
-    "GetPreviewScene",   "GetStudioModeStatus",
+    "GetPreviewScene",   "GetStudioModeStatus",  "GetSceneList",
 };
-static_assert(std::size(RequestTypes) == ObsProtocol4::GetStudioModeStatus + 1, "one type per message-id");
+static_assert(std::size(RequestTypes) == ObsProtocol4::GetSceneList + 1, "one type per message-id");
 
 const QString RequestTypeKey = QStringLiteral("request-type");
 const QString MessageIdKey = QStringLiteral("message-id");
@@ -192,6 +192,14 @@ void ObsProtocol4::queryScenes() const
     sendRequest(GetStudioModeStatus);
     sendRequest(GetCurrentScene);
     sendRequest(GetPreviewScene);
+    sendRequest(GetSceneList);
+}
+
+void ObsProtocol4::readSceneNames(const QJsonArray &scenes)
+{
+    m_state.sceneNames.clear();
+    for (const QJsonValue &scene : scenes)
+        m_state.sceneNames.append(scene.toObject().value(QLatin1String("name")).toString());
 }
 
 // The scene replies; false for every other message.
@@ -206,6 +214,10 @@ bool ObsProtocol4::handleSceneReply(int id, const QJsonObject &reply)
     case GetPreviewScene:
         // Refused while studio mode is off: then nothing is in preview.
         m_state.previewScene = ok ? reply.value(QLatin1String("name")).toString() : QString();
+        return true;
+    case GetSceneList:
+        if (ok)
+            readSceneNames(reply.value(QLatin1String("scenes")).toArray());
         return true;
     case GetStudioModeStatus:
         if (ok) {
@@ -227,6 +239,8 @@ void ObsProtocol4::handleEvent(const QJsonObject &event)
     } else if (type == QLatin1String("PreviewSceneChanged")) {
         if (m_state.studioMode)
             m_state.previewScene = event.value(QLatin1String("scene-name")).toString();
+    } else if (type == QLatin1String("ScenesChanged")) {
+        readSceneNames(event.value(QLatin1String("scenes")).toArray());
     } else if (type == QLatin1String("StudioModeSwitched")) {
         m_state.studioMode = event.value(QLatin1String("new-state")).toBool();
         m_state.previewScene.clear();

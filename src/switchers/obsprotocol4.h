@@ -26,6 +26,7 @@ public:
         GetCurrentScene = 11,
         GetPreviewScene = 12,
         GetStudioModeStatus = 13,
+        GetSceneList = 14,
     };
 
     ObsProtocol4(ObsState &state, const QString &password, Sender sender);
@@ -62,6 +63,7 @@ private:
     void queryScenes() const;
     bool handleSceneReply(int id, const QJsonObject &reply);
     void handleEvent(const QJsonObject &event);
+    void readSceneNames(const QJsonArray &scenes);
 
     bool m_loggedIn = false;
     bool m_passwordRefused = false;

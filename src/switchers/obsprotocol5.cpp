@@ -25,6 +25,7 @@ const QString SetCurrentSceneTransition = QStringLiteral("SetCurrentSceneTransit
 const QString GetStudioModeEnabled = QStringLiteral("GetStudioModeEnabled");
 const QString GetCurrentProgramScene = QStringLiteral("GetCurrentProgramScene");
 const QString GetCurrentPreviewScene = QStringLiteral("GetCurrentPreviewScene");
+const QString GetSceneList = QStringLiteral("GetSceneList");
 } // namespace Req
 
 namespace Ev {
@@ -36,6 +37,7 @@ const QString RecordStateChanged = QStringLiteral("RecordStateChanged");
 const QString CurrentProgramSceneChanged = QStringLiteral("CurrentProgramSceneChanged");
 const QString CurrentPreviewSceneChanged = QStringLiteral("CurrentPreviewSceneChanged");
 const QString StudioModeStateChanged = QStringLiteral("StudioModeStateChanged");
+const QString SceneListChanged = QStringLiteral("SceneListChanged");
 } // namespace Ev
 
 // Replies to GetInputVolume do not name the input, so requests about one input carry its name in the
@@ -314,6 +316,23 @@ void ObsProtocol5::queryScenes()
     sendQuery(request(Req::GetStudioModeEnabled, Req::GetStudioModeEnabled));
     sendQuery(request(Req::GetCurrentProgramScene, Req::GetCurrentProgramScene));
     sendQuery(request(Req::GetCurrentPreviewScene, Req::GetCurrentPreviewScene));
+    sendQuery(request(Req::GetSceneList, Req::GetSceneList));
+}
+
+void ObsProtocol5::readSceneNames(const QJsonArray &scenes)
+{
+    // OBS numbers scenes from the bottom of its list.
+    QList<QPair<int, QString>> indexed;
+    for (const QJsonValue &scene : scenes) {
+        const QJsonObject object = scene.toObject();
+        indexed.append({object.value(QLatin1String("sceneIndex")).toInt(),
+                        object.value(QLatin1String("sceneName")).toString()});
+    }
+    std::stable_sort(indexed.begin(), indexed.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
+    m_state.sceneNames.clear();
+    for (const auto &entry : std::as_const(indexed))
+        m_state.sceneNames.append(entry.second);
 }
 
 bool ObsProtocol5::handleSceneResponse(const QString &type, bool ok, const QJsonObject &response)
@@ -325,6 +344,9 @@ bool ObsProtocol5::handleSceneResponse(const QString &type, bool ok, const QJson
         // Refused while studio mode is off: then nothing is in preview.
         m_state.previewScene
             = ok ? response.value(QLatin1String("currentPreviewSceneName")).toString() : QString();
+    } else if (type == Req::GetSceneList) {
+        if (ok)
+            readSceneNames(response.value(QLatin1String("scenes")).toArray());
     } else if (type == Req::GetStudioModeEnabled) {
         if (ok) {
             m_state.studioMode = response.value(QLatin1String("studioModeEnabled")).toBool();
@@ -344,6 +366,8 @@ bool ObsProtocol5::handleSceneEvent(const QString &type, const QJsonObject &even
     } else if (type == Ev::CurrentPreviewSceneChanged) {
         if (m_state.studioMode)
             m_state.previewScene = event.value(QLatin1String("sceneName")).toString();
+    } else if (type == Ev::SceneListChanged) {
+        readSceneNames(event.value(QLatin1String("scenes")).toArray());
     } else if (type == Ev::StudioModeStateChanged) {
         m_state.studioMode = event.value(QLatin1String("studioModeEnabled")).toBool();
         m_state.previewScene.clear();

@@ -73,6 +73,7 @@ private:
     void queryScenes();
     bool handleSceneResponse(const QString &type, bool ok, const QJsonObject &response);
     bool handleSceneEvent(const QString &type, const QJsonObject &event);
+    void readSceneNames(const QJsonArray &scenes);
 
     bool m_identified = false;
     QList<QJsonObject> m_heldCommands;

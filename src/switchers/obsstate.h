@@ -29,4 +29,6 @@ struct ObsState
     QString programScene;
     QString previewScene;
     bool studioMode = false;
+    // Every scene, top of OBS's list first, for choosing a camera's tally source.
+    QStringList sceneNames;
 };

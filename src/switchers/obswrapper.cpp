@@ -390,6 +390,7 @@ void ObsWrapper::resetProtocol()
     m_state.programScene.clear();
     m_state.previewScene.clear();
     m_state.studioMode = false;
+    m_state.sceneNames.clear();
     reportSceneChanges();
 }
 
@@ -418,6 +419,11 @@ QString ObsWrapper::previewScene() const
 bool ObsWrapper::isStudioMode() const
 {
     return m_state.studioMode;
+}
+
+QStringList ObsWrapper::scenes() const
+{
+    return m_state.sceneNames;
 }
 
 void ObsWrapper::reportSceneChanges()

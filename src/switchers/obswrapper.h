@@ -87,6 +87,8 @@ public:
     QString programScene() const;
     QString previewScene() const;
     bool isStudioMode() const;
+    // The scenes OBS has, top of its list first (asked once per connection, then kept by its events).
+    QStringList scenes() const;
 
 Q_SIGNALS:
     void linkUpChanged(bool up);

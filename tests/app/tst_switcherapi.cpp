@@ -149,17 +149,18 @@ QStringList expectedSources(const FakeObsState &state, int version)
 // The requests the OBS link sends by itself; everything else is a command.
 bool isPollRequest(const QString &type)
 {
-    static const QSet<QString> poll{
-        QStringLiteral("GetAuthRequired"), QStringLiteral("Authenticate"), QStringLiteral("GetSourcesList"),
-        QStringLiteral("GetVolume"), QStringLiteral("GetTransitionList"),
-        QStringLiteral("GetStreamingStatus"), QStringLiteral("GetInputList"),
-        QStringLiteral("GetInputVolume"), QStringLiteral("GetInputMute"),
-        QStringLiteral("GetSceneTransitionList"), QStringLiteral("GetStreamStatus"),
-        QStringLiteral("GetRecordStatus"),
-        // The scenes, asked once per connection for tally.
-        QStringLiteral("GetCurrentScene"), QStringLiteral("GetPreviewScene"),
-        QStringLiteral("GetStudioModeStatus"), QStringLiteral("GetCurrentProgramScene"),
-        QStringLiteral("GetCurrentPreviewScene"), QStringLiteral("GetStudioModeEnabled")};
+    static const QSet<QString> poll{QStringLiteral("GetAuthRequired"), QStringLiteral("Authenticate"),
+                                    QStringLiteral("GetSourcesList"), QStringLiteral("GetVolume"),
+                                    QStringLiteral("GetTransitionList"), QStringLiteral("GetStreamingStatus"),
+                                    QStringLiteral("GetInputList"), QStringLiteral("GetInputVolume"),
+                                    QStringLiteral("GetInputMute"), QStringLiteral("GetSceneTransitionList"),
+                                    QStringLiteral("GetStreamStatus"), QStringLiteral("GetRecordStatus"),
+                                    // The scenes, asked once per connection for tally.
+                                    QStringLiteral("GetCurrentScene"), QStringLiteral("GetPreviewScene"),
+                                    QStringLiteral("GetStudioModeStatus"),
+                                    QStringLiteral("GetCurrentProgramScene"),
+                                    QStringLiteral("GetCurrentPreviewScene"),
+                                    QStringLiteral("GetStudioModeEnabled"), QStringLiteral("GetSceneList")};
     return poll.contains(type);
 }
 

@@ -178,6 +178,13 @@ void TestTallyTracker::obsScenes()
     QVERIFY(connectObs(*server, version, password));
     QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("program preview off"), WaitMs);
     QCOMPARE(m_tracker->programCameraIds(), QStringList{CamA});
+    // The link knows OBS's scenes, for choosing sources, and hears of new ones.
+    QTRY_COMPARE_WITH_TIMEOUT(m_obs->scenes(), (QStringList{Scene1, Scene2, Slides}), WaitMs);
+    server->setProgramScene(QStringLiteral("Interview"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_obs->scenes(), (QStringList{Scene1, Scene2, Slides, "Interview"}), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("off preview off"), WaitMs);
+    server->setProgramScene(Scene1);
+    QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("program preview off"), WaitMs);
 
     // A cut: the preview goes on air, the old program scene into preview.
     server->setProgramScene(Scene2);
@@ -192,7 +199,7 @@ void TestTallyTracker::obsScenes()
     QVERIFY(m_tracker->programCameraIds().isEmpty());
 
     // Every change reported once (the cut is two switches in OBS), nothing for the camera without a source.
-    QCOMPARE(changesOf(changes, CamA), (QStringList{"program", "off", "preview", "off"}));
+    QCOMPARE(changesOf(changes, CamA), (QStringList{"program", "off", "program", "off", "preview", "off"}));
     QCOMPARE(changesOf(changes, CamB), (QStringList{"preview", "program", "off"}));
     QCOMPARE(changesOf(changes, CamC), QStringList());
 }

@@ -297,7 +297,7 @@ void TestObsWrapper::obs5HelloIsAnsweredWithIdentify()
                                | FakeObs5Server::Outputs | FakeObs5Server::Ui}}));
     const QStringList sceneQueries{QStringLiteral("GetStudioModeEnabled"),
                                    QStringLiteral("GetCurrentProgramScene"),
-                                   QStringLiteral("GetCurrentPreviewScene")};
+                                   QStringLiteral("GetCurrentPreviewScene"), QStringLiteral("GetSceneList")};
 
     // Well past the hello wait, the server has heard no 4.x request and closed nothing.
     QTest::qWait(3 * helloMs);
@@ -312,6 +312,7 @@ void TestObsWrapper::obs5HelloIsAnsweredWithIdentify()
     QCOMPARE(link->programScene(), server->state().programScene);
     QCOMPARE(link->previewScene(), server->state().previewScene);
     QVERIFY(link->isStudioMode());
+    QCOMPARE(link->scenes(), server->state().scenes);
 }
 
 void TestObsWrapper::obs5CommandsWaitForIdentified()
@@ -350,7 +351,7 @@ void TestObsWrapper::obs5CommandsWaitForIdentified()
           + QStringList(ObsProtocol5::MaxHeldCommands - 3, QStringLiteral("SetInputVolume"))
           // Then the scenes, for tally.
           + QStringList{QStringLiteral("GetStudioModeEnabled"), QStringLiteral("GetCurrentProgramScene"),
-                        QStringLiteral("GetCurrentPreviewScene")};
+                        QStringLiteral("GetCurrentPreviewScene"), QStringLiteral("GetSceneList")};
     QCOMPARE(types, expected);
     QVERIFY(server->state().recording);
     QCOMPARE(server->state().currentTransition, QStringLiteral("Fade"));

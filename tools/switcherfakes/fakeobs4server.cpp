@@ -203,10 +203,20 @@ QJsonObject sceneFields(const QString &scene)
 }
 } // namespace
 
+void FakeObs4Server::addScene(const QString &scene)
+{
+    if (state().scenes.contains(scene))
+        return;
+    state().scenes.append(scene);
+    QJsonArray scenes;
+    for (const QString &name : std::as_const(state().scenes))
+        scenes.append(QJsonObject{{QStringLiteral("name"), name}, {QStringLiteral("sources"), QJsonArray()}});
+    broadcastEvent(QStringLiteral("ScenesChanged"), {{QStringLiteral("scenes"), scenes}});
+}
+
 void FakeObs4Server::setProgramScene(const QString &scene)
 {
-    if (!state().scenes.contains(scene))
-        state().scenes.append(scene);
+    addScene(scene);
     state().programScene = scene;
     broadcastEvent(QStringLiteral("SwitchScenes"), sceneFields(scene));
 }
@@ -215,8 +225,7 @@ bool FakeObs4Server::setPreviewScene(const QString &scene)
 {
     if (!state().studioMode)
         return false;
-    if (!state().scenes.contains(scene))
-        state().scenes.append(scene);
+    addScene(scene);
     state().previewScene = scene;
     broadcastEvent(QStringLiteral("PreviewSceneChanged"), sceneFields(scene));
     return true;

@@ -35,5 +35,8 @@ private:
     bool
     handleSceneRequest(const QString &type, const QJsonObject &request, QJsonObject &reply, QString &error);
 
+    // Adds a scene not listed yet and tells the clients.
+    void addScene(const QString &scene);
+
     QSet<QWebSocket *> m_authenticated;
 };

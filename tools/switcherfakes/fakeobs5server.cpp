@@ -366,10 +366,28 @@ FakeObs5Server::Result FakeObs5Server::runRequest(const QString &type, const QJs
     return {UnknownRequestType, QStringLiteral("Your request type is not valid."), {}};
 }
 
+void FakeObs5Server::addScene(const QString &scene)
+{
+    if (state().scenes.contains(scene))
+        return;
+    state().scenes.append(scene);
+    broadcastEvent(QStringLiteral("SceneListChanged"), Scenes, {{QStringLiteral("scenes"), sceneList()}});
+}
+
+QJsonArray FakeObs5Server::sceneList()
+{
+    // OBS numbers its scenes from the bottom of the list.
+    const QStringList &names = state().scenes;
+    QJsonArray scenes;
+    for (int i = 0; i < names.size(); ++i)
+        scenes.append(QJsonObject{{QStringLiteral("sceneName"), names.at(i)},
+                                  {QStringLiteral("sceneIndex"), int(names.size()) - 1 - i}});
+    return scenes;
+}
+
 void FakeObs5Server::setProgramScene(const QString &scene)
 {
-    if (!state().scenes.contains(scene))
-        state().scenes.append(scene);
+    addScene(scene);
     state().programScene = scene;
     broadcastEvent(QStringLiteral("CurrentProgramSceneChanged"), Scenes,
                    {{QStringLiteral("sceneName"), scene}});
@@ -379,8 +397,7 @@ bool FakeObs5Server::setPreviewScene(const QString &scene)
 {
     if (!state().studioMode)
         return false;
-    if (!state().scenes.contains(scene))
-        state().scenes.append(scene);
+    addScene(scene);
     state().previewScene = scene;
     broadcastEvent(QStringLiteral("CurrentPreviewSceneChanged"), Scenes,
                    {{QStringLiteral("sceneName"), scene}});
@@ -425,10 +442,7 @@ bool FakeObs5Server::runSceneRequest(const QString &type, const QJsonObject &req
     } else if (type == QLatin1String("GetStudioModeEnabled")) {
         result.data = {{QStringLiteral("studioModeEnabled"), obs.studioMode}};
     } else if (type == QLatin1String("GetSceneList")) {
-        QJsonArray scenes;
-        for (int i = 0; i < obs.scenes.size(); ++i)
-            scenes.append(QJsonObject{{QStringLiteral("sceneName"), obs.scenes.at(i)},
-                                      {QStringLiteral("sceneIndex"), int(obs.scenes.size()) - 1 - i}});
+        const QJsonArray scenes = sceneList();
         result.data = {{QStringLiteral("currentProgramSceneName"), obs.programScene},
                        {QStringLiteral("currentPreviewSceneName"),
                         obs.studioMode ? QJsonValue(obs.previewScene) : QJsonValue(QJsonValue::Null)},

@@ -3,6 +3,7 @@
 #include "fakeobsserver.h"
 
 #include <QHash>
+#include <QJsonArray>
 
 // A fake OBS Studio with obs-websocket 5.0 (rpc version 1): Hello on connection, Identify with the
 // SHA-256 authentication (a wrong answer closes with 4009), op-coded requests answered with a
@@ -80,6 +81,10 @@ private:
     Result audioInput(const QJsonObject &requestData, FakeObsSource **source);
     // The scene requests; false when type is none of them.
     bool runSceneRequest(const QString &type, const QJsonObject &requestData, Result &result);
+
+    // Adds a scene not listed yet and tells the clients.
+    void addScene(const QString &scene);
+    QJsonArray sceneList();
 
     // Subscriptions of identified clients; absent while a client has not identified.
     QHash<QWebSocket *, int> m_subscriptions;
