@@ -31,12 +31,16 @@ QString imageBlock(const QString &selector, const QString &picture, int width, i
                  .arg(PicturePrefix, picture, partName(part));
 }
 
-QString cameraButtonLook(const char *background)
+QString cameraButtonLook(const char *background, const char *border = nullptr)
 {
-    return QStringLiteral("QPushButton{background : %1;padding : 5px;border-radius : 3px;}"
-                          "QPushButton:pressed{background : %2;}"
-                          "QPushButton:hover{background : %3;}")
-        .arg(QLatin1String(background), QLatin1String(DarkStyle::ButtonPressed),
+    // A border takes its width from the padding, so a button keeps its size whatever it shows.
+    const QString frame
+        = border ? QStringLiteral("border : 3px solid %1;padding : 2px;").arg(QLatin1String(border))
+                 : QStringLiteral("padding : 5px;");
+    return QStringLiteral("QPushButton{background : %1;%2border-radius : 3px;}"
+                          "QPushButton:pressed{background : %3;}"
+                          "QPushButton:hover{background : %4;}")
+        .arg(QLatin1String(background), frame, QLatin1String(DarkStyle::ButtonPressed),
              QLatin1String(DarkStyle::ButtonHover));
 }
 
@@ -54,17 +58,16 @@ QString currentCameraButtonStyle()
 
 QString cameraButtonStyle(bool current, TallyState tally)
 {
-    if (tally == TallyState::Off)
-        return current ? currentCameraButtonStyle() : cameraButtonStyle();
-    // The border takes its width from the padding, so a button keeps its size whatever it shows.
-    const QString colour
-        = tally == TallyState::Program ? QStringLiteral("#ff3b30") : QStringLiteral("#34c759");
-    const QString background = current ? QStringLiteral("#4f4f4f") : QStringLiteral("grey");
-    return QStringLiteral(
-               "QPushButton{background : %1;border : 3px solid %2;padding : 2px;border-radius : 3px;}"
-               "QPushButton:pressed{background : #474747;}"
-               "QPushButton:hover{background : #c9c9c9;}")
-        .arg(background, colour);
+    const char *background = current ? DarkStyle::Current : DarkStyle::Button;
+    switch (tally) {
+    case TallyState::Program:
+        return cameraButtonLook(background, DarkStyle::TallyProgram);
+    case TallyState::Preview:
+        return cameraButtonLook(background, DarkStyle::TallyPreview);
+    case TallyState::Off:
+        break;
+    }
+    return cameraButtonLook(background);
 }
 
 QString logoStyle()

@@ -23,6 +23,8 @@ inline constexpr const char *DisabledFrame = "#6f6f6f";      // frame and indica
 inline constexpr const char *DisabledButtonText = "#474747"; // text of a disabled push button
 inline constexpr const char *ToolTip = "#ffffdc";            // tooltip background
 inline constexpr const char *ToolTipText = "black";          // tooltip text
+inline constexpr const char *TallyProgram = "#ff3b30";       // border of a camera on air
+inline constexpr const char *TallyPreview = "#34c759";       // border of the camera next on air
 
 // The control window: dark central widget, menu and status bars, framed group boxes.
 QString windowStyleSheet();
