@@ -404,8 +404,8 @@ void tst_Tally::linksDown()
     switchTo(Scene1, Scene2, 3, 1);
     QTRY_COMPARE_WITH_TIMEOUT(webStates(), QStringLiteral("program preview program"), WaitMs);
 
-    // OBS goes away: what it fed is off, vMix's camera stays on air.
-    m_switchers->obs.disconnectClients();
+    // OBS quits: what it fed is off, vMix's camera stays on air.
+    m_switchers->obs.close();
     QTRY_COMPARE_WITH_TIMEOUT(webStates(), QStringLiteral("off off program"), WaitMs);
     QCOMPARE(buttonStates(), QStringLiteral("off off program"));
 
@@ -414,9 +414,10 @@ void tst_Tally::linksDown()
     QTRY_COMPARE_WITH_TIMEOUT(webStates(), QStringLiteral("off off off"), 3 * WaitMs);
     QCOMPARE(statusText(), QStringLiteral("Program: none"));
 
+    // Both back: the OBS link re-opens itself.
     m_switchers->vmix.setHang(false);
-    QVERIFY(m_app->startObsLink());
-    QTRY_COMPARE_WITH_TIMEOUT(webStates(), QStringLiteral("program preview program"), 3 * WaitMs);
+    QVERIFY(m_switchers->obs.listen(QHostAddress(ObsAddress), ObsPort));
+    QTRY_COMPARE_WITH_TIMEOUT(webStates(), QStringLiteral("program preview program"), 6 * WaitMs);
 }
 
 void tst_Tally::screenshots()
