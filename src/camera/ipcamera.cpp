@@ -239,6 +239,9 @@ void IPCamera::onClientConnected()
     m_frameIndex = -1;
     m_timeoutsInRow = 0;
     m_unresponsive = false;
+    // Whatever the camera was doing when the link went down, it must not keep moving on its own: a stop
+    // lost with the old link would otherwise never arrive.
+    writeStops("link opened");
     m_pollTimer->start(PollInterval);
 
     QNetworkRequest request(
@@ -309,8 +312,18 @@ void IPCamera::writeCommand(const ViscaCommand &command)
     m_socket->flush();
 }
 
+void IPCamera::writeStops(const char *why)
+{
+    qCDebug(lcCamera) << "automatic stop of every axis:" << why << this;
+    drive(Stop, m_lastPanSpeed, m_lastTiltSpeed);
+    stopZooming();
+    stopFocusing();
+}
+
 void IPCamera::drive(Direction direction, int panSpeed, int tiltSpeed)
 {
+    m_lastPanSpeed = panSpeed;
+    m_lastTiltSpeed = tiltSpeed;
     ViscaCommand command;
     command << PanTiltDrive << mod255(panSpeed) << mod255(tiltSpeed) << direction.pan << direction.tilt
             << Terminator;

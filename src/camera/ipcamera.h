@@ -126,6 +126,8 @@ private Q_SLOTS:
 private:
     void writeCommand(const ViscaCommand &command);
     void drive(ViscaPackets::Direction direction, int panSpeed, int tiltSpeed);
+    // Pan-tilt, zoom and focus stop, in this order.
+    void writeStops(const char *why);
     void sendSwitch(const ViscaPackets::Header &header, bool on);
     void sendDirectValue(const ViscaPackets::Header &header, int value);
     void sendWholeByteValue(const ViscaPackets::Header &header, int value);
@@ -167,4 +169,7 @@ private:
     bool m_relinking = false;
     int m_retryAttempt = 0;
     QElapsedTimer m_linkUp;
+    // The speeds of the last pan-tilt packet: the automatic stop carries them like the operator's does.
+    int m_lastPanSpeed = 5;
+    int m_lastTiltSpeed = 5;
 };

@@ -189,6 +189,8 @@ void TestIPCameraSim::initTestCase()
     QSignalSpy connected(m_packetCamera.get(), &CameraWrapper::clientConnected);
     m_packetCamera->connectCamera();
     QVERIFY(waitConnected(connected));
+    // The automatic stops of the opened link belong to no row.
+    QVERIFY(m_packetSim.waitForRx(PacketsAddress, bytes("81 01 04 08 00 FF")));
 }
 
 void TestIPCameraSim::cleanupTestCase()
@@ -235,10 +237,14 @@ void TestIPCameraSim::commandsWhileClosedAreDropped()
     QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
     camera.connectCamera();
     QVERIFY(waitConnected(connected));
-    // Nothing was kept for later: up to the first polling inquiry the simulator receives nothing.
+    // Nothing was kept for later: up to the first polling inquiry the simulator receives only the
+    // automatic stops of the opened link.
     QVERIFY(sim.waitForRx(ClosedAddress, PollingOrder.first()));
-    QCOMPARE(sim.rxPackets(ClosedAddress).first(), PollingOrder.first());
-    QCOMPARE(commandsOf(sim.rxPackets(ClosedAddress)), QList<QByteArray>());
+    // The pan-tilt stop carries the speeds of the last pan-tilt call, the table's "speeds modulo 255".
+    const QList<QByteArray> linkStops{bytes("81 01 06 01 00 01 03 03 FF"), bytes("81 01 04 07 00 FF"),
+                                      bytes("81 01 04 08 00 FF")};
+    QCOMPARE(sim.rxPackets(ClosedAddress).mid(0, 4), linkStops + QList<QByteArray>{PollingOrder.first()});
+    QCOMPARE(commandsOf(sim.rxPackets(ClosedAddress)), linkStops);
     QCOMPARE(camera.shutterPos, quint8(1));
     QCOMPARE(camera.irisPos, quint8(0));
 }
@@ -268,11 +274,12 @@ void TestIPCameraSim::pollingCycle()
 
     QVERIFY(QTest::qWaitFor([&] { return !cycles.isEmpty(); }, 15000));
     const QList<QByteArray> sent = sim.rxPackets(PollingAddress);
-    QCOMPARE(sent.mid(0, 12), PollingOrder);
+    // After the three automatic stops of the opened link.
+    QCOMPARE(sent.mid(3, 12), PollingOrder);
     // The cycle ends with the answer to the white balance inquiry, the last of the twelve.
     QCOMPARE(cycles.count(), 1);
-    QVERIFY(rxAtFirstCycle >= 12);
-    QCOMPARE(sim.rxPackets(PollingAddress).at(11), PollingOrder.last());
+    QVERIFY(rxAtFirstCycle >= 15);
+    QCOMPARE(sim.rxPackets(PollingAddress).at(14), PollingOrder.last());
     // Every answer is followed by a status update.
     QVERIFY(updated.count() >= 12);
 
@@ -283,7 +290,7 @@ void TestIPCameraSim::pollingCycle()
     QCOMPARE(connects.size(), 1);
     const QList<qint64> times = sim.rxTimestamps(PollingAddress);
     for (int step = 0; step < 12; ++step) {
-        const qint64 offset = times.at(step) - connects.first().msecs;
+        const qint64 offset = times.at(step + 3) - connects.first().msecs;
         const qint64 due = qint64(IPCamera::PollInterval) * (step + 1);
         QVERIFY2(offset >= due - 50 && offset <= due + 1500,
                  qPrintable(QStringLiteral("step %1 at %2 ms, due at %3 ms").arg(step).arg(offset).arg(due)));
@@ -309,7 +316,7 @@ void TestIPCameraSim::pollingCycle()
 
     // The next cycle starts over with the zoom position.
     QVERIFY(sim.waitForRx(PollingAddress, PollingOrder.first(), 5000, 2));
-    QCOMPARE(sim.rxPackets(PollingAddress).at(12), PollingOrder.first());
+    QCOMPARE(sim.rxPackets(PollingAddress).at(15), PollingOrder.first());
 }
 
 void TestIPCameraSim::pictureBytesOnDisk()
