@@ -3,6 +3,7 @@
 #include "cameralog.h"
 #include "datapaths.h"
 #include "snapshotfilepath.h"
+#include "viscaanswershape.h"
 #include "viscatables.h"
 
 #include <QDir>
@@ -239,6 +240,7 @@ void IPCamera::onClientConnected()
     m_frameIndex = -1;
     m_timeoutsInRow = 0;
     m_unresponsive = false;
+    m_lateAnswersOwed = 0;
     // Whatever the camera was doing when the link went down, it must not keep moving on its own: a stop
     // lost with the old link would otherwise never arrive.
     writeStops("link opened");
@@ -411,6 +413,8 @@ void IPCamera::onInquiryTimeout()
     qCDebug(lcCamera) << "inquiry of kind" << m_inquiryQueue.constFirst().inquiryKind
                       << "unanswered, given up" << this;
     const bool linkUp = m_socket->state() == QAbstractSocket::ConnectedState;
+    // Its answer may still come, late, while a later inquiry waits on the wire.
+    ++m_lateAnswersOwed;
     releaseHead();
     if (linkUp && ++m_timeoutsInRow == UnresponsiveAfter) {
         m_unresponsive = true;
@@ -473,7 +477,16 @@ void IPCamera::dispatchReply(const quint8 *frame, int length)
     }
     if (m_currentInquiry >= FirstInquiryKind && m_currentInquiry <= LastInquiryKind
         && length != ShortReplyLength) {
-        const int kind = m_currentInquiry;
+        // An answer with no inquiry on the wire is a late one of an inquiry given up: it belongs to
+        // nothing. After a give-up the late answer may also arrive while the next inquiry waits, so
+        // until an answer of the right form has come, one that cannot be the waiting one's is dropped.
+        const int kind = m_inquiryQueue.isEmpty() ? NoInquiry : m_inquiryQueue.constFirst().inquiryKind;
+        if (kind == NoInquiry || (m_lateAnswersOwed > 0 && !viscaAnswerFitsKind(kind, frame, length))) {
+            qCDebug(lcCamera) << "answer of an inquiry given up dropped, waiting for kind" << kind << this;
+            if (m_lateAnswersOwed > 0)
+                --m_lateAnswersOwed;
+            return;
+        }
         storeAnswer(kind, frame, length);
         releaseHead();
         if (kind == WbModeInquiry)

@@ -162,6 +162,9 @@ private:
     QTimer *m_inquiryTimer = nullptr;
     int m_timeoutsInRow = 0;
     bool m_unresponsive = false;
+    // Inquiries given up whose answers may still come; while there are any, an answer of the wrong form
+    // for the inquiry on the wire is taken for one of them and dropped.
+    int m_lateAnswersOwed = 0;
 
     // Re-opening a link the camera dropped: one attempt at once, then a back-off until the link is up or
     // the user disconnects.

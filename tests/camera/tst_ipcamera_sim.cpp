@@ -28,6 +28,7 @@ const QString PollingAddress = QStringLiteral("127.0.1.22");
 const QString PictureAddress = QStringLiteral("127.0.1.28");
 const QString NameAddress = QStringLiteral("127.0.1.29");
 const QString ClosedAddress = QStringLiteral("127.0.1.30");
+const QString LateAddress = QStringLiteral("127.0.21.40");
 
 const QList<QByteArray> PollingOrder{
     bytes("81 09 04 47 FF"), bytes("81 09 04 48 FF"), bytes("81 09 04 38 FF"), bytes("81 09 04 4A FF"),
@@ -171,6 +172,8 @@ private Q_SLOTS:
     void packets();
     void commandsWhileClosedAreDropped();
     void pollingCycle();
+    void lateAnswersNotMisfiled_data();
+    void lateAnswersNotMisfiled();
     void pictureBytesOnDisk();
     void twoDownloadsBackToBack();
     void pictureErrorWritesNothing();
@@ -317,6 +320,75 @@ void TestIPCameraSim::pollingCycle()
     // The next cycle starts over with the zoom position.
     QVERIFY(sim.waitForRx(PollingAddress, PollingOrder.first(), 5000, 2));
     QCOMPARE(sim.rxPackets(PollingAddress).at(15), PollingOrder.first());
+}
+
+void TestIPCameraSim::lateAnswersNotMisfiled_data()
+{
+    QTest::addColumn<QStringList>("late"); // --late values
+
+    // The late 90 50 02 FF arrives when the shutter and iris inquiries after it have been answered.
+    QTest::newRow("focus mode late") << QStringList{"5:1300"};
+    // The late pan/tilt answer arrives while the late luminance inquiry is on the wire, the luminance
+    // answer after its own give-up.
+    QTest::newRow("pan/tilt and luminance late") << QStringList{"9,10:1200"};
+    // The late zoom answer arrives after the focus inquiry was answered in time, while the late focus
+    // mode inquiry is on the wire.
+    QTest::newRow("zoom and focus mode late") << QStringList{"3,5:1150"};
+}
+
+void TestIPCameraSim::lateAnswersNotMisfiled()
+{
+    QFETCH(QStringList, late);
+
+    QStringList args;
+    for (const QString &value : late)
+        args << QStringLiteral("--late") << value;
+    PtzSimProcess sim;
+    QVERIFY2(sim.start({LateAddress}, args), qPrintable(sim.errorString()));
+    const QStringList settings{"pan F66F",    "tilt 0200",  "zoom 1A2B", "focuslock 1", "focus 0C0D",
+                               "autofocus 1", "shutter 18", "iris 12",   "bright 17",   "luminance 200",
+                               "contrast 9",  "hue 31",     "aemode 10", "wbmode 5"};
+    for (const QString &setting : settings)
+        QVERIFY(sim.control(LateAddress, QStringLiteral("set ") + setting).startsWith(QLatin1String("OK")));
+
+    IPCamera camera(LateAddress, QStringLiteral("Cam"), QStringLiteral("Dev"));
+    const IPCamera fresh(LateAddress, QStringLiteral("Fresh"), QStringLiteral("Dev"));
+    // After every status update each value is either still the one before the first reading or the
+    // camera's own: never the answer of another kind.
+    QStringList misfiled;
+    auto check = [&](const char *what, int value, int before, int expected) {
+        if (value != before && value != expected)
+            misfiled.append(QStringLiteral("%1=%2").arg(QLatin1String(what)).arg(value));
+    };
+    auto position = [](const quint8 *p) {
+        return (p[0] << 12) | (p[1] << 8) | (p[2] << 4) | p[3];
+    };
+    connect(&camera, &CameraWrapper::clientStatusUpdated, this, [&] {
+        check("zoom", position(camera.zoomPos), position(fresh.zoomPos), 0x1A2B);
+        check("focus", position(camera.focusPos), position(fresh.focusPos), 0x0C0D);
+        check("pan", position(camera.panPos), position(fresh.panPos), 0xF66F);
+        check("tilt", position(camera.tiltPos), position(fresh.tiltPos), 0x0200);
+        check("autofocus", camera.isAutoFocus, fresh.isAutoFocus, 1);
+        check("shutter", camera.shutterPos, fresh.shutterPos, 18);
+        check("iris", camera.irisPos, fresh.irisPos, 12);
+        check("bright", camera.brightPos, fresh.brightPos, 17);
+        check("luminance", camera.luminance, fresh.luminance, 200);
+        check("contrast", camera.contrast, fresh.contrast, 9);
+        check("hue", camera.hue, fresh.hue, 31);
+        check("aemode", camera.aeMode, fresh.aeMode, 10);
+        check("wbmode", camera.wbMode, fresh.wbMode, 5);
+    });
+    QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
+    QSignalSpy updated(&camera, &CameraWrapper::clientStatusUpdated);
+    camera.connectCamera();
+    QVERIFY(waitConnected(connected));
+    // Two whole cycles with their late answers.
+    QTest::qWait(2 * IPCamera::PollSteps * IPCamera::PollInterval + 1500);
+    QVERIFY2(misfiled.isEmpty(), qPrintable(misfiled.join(QLatin1Char(' '))));
+    // The kinds answered in time were read all the same.
+    QVERIFY(updated.count() >= 6);
+    QCOMPARE(camera.hue, quint8(31));
+    QCOMPARE(camera.wbMode, quint8(5));
 }
 
 void TestIPCameraSim::pictureBytesOnDisk()

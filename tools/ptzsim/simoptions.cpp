@@ -108,6 +108,12 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
          QStringLiteral("Never answer inquiries of this kind (3..14, a comma list, or \"all\" for all twelve "
                         "polled kinds); repeatable."),
          QStringLiteral("KIND")},
+        {QStringLiteral("late"),
+         QStringLiteral(
+             "Answer inquiries of these kinds (as for --silent) MS late, as \"KIND[,KIND...]:MS\"; "
+             "replies after them are not held back, so a controller that gave up meets the late "
+             "answer while it waits for another one. Repeatable."),
+         QStringLiteral("KIND:MS")},
         {QStringLiteral("delay"),
          QStringLiteral("Send every reply (ACK, completion, answers, errors) MS late."), QStringLiteral("MS"),
          QStringLiteral("0")},
@@ -178,6 +184,12 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
             return Outcome::ExitError;
         }
         common.faults.silentKinds.unite(parsed);
+    }
+    for (const QString &late : parser.values(QStringLiteral("late"))) {
+        if (!FaultModes::parseLateKinds(late, &common.faults.lateKinds, &error)) {
+            m_message = QStringLiteral("--late: ") + error;
+            return Outcome::ExitError;
+        }
     }
     common.faults.refuse = parser.isSet(QStringLiteral("refuse"));
     common.faults.hangup = parser.isSet(QStringLiteral("hangup"));
