@@ -3,6 +3,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "cameracontrol.h"
+#include "camerafactory.h"
 #include "camerawrapper.h"
 #include "httpserverwrapper.h"
 #include "ipcamera.h"
@@ -271,33 +272,50 @@ enum ControlMethod {
     ZoomOut = 8,
 };
 
-// One camera of a "/cam/saveSettings" list, before any camera object is built from it.
-struct CameraEntry
-{
-    bool isUsb = false;
-    QString name;
-    QString camId;
-};
-
-// The eight entries of the browser's camera list, or nothing when the text is not a list of eight
-// complete entries (then nothing may change).
-std::optional<QList<CameraEntry>> parseCameraList(const QString &camListJson)
+// The eight camera slots of the browser's list, or nothing when the text is not a list of eight
+// complete entries, or an entry names an unknown transport or a bad port (then nothing may change).
+// "transport" and "port" are optional: absent, a network camera gets tcp and the transport's port.
+std::optional<QList<CameraRecord>> parseCameraList(const QString &camListJson)
 {
     const QJsonArray array = QJsonDocument::fromJson(camListJson.toUtf8()).array();
     if (array.size() != 8)
         return std::nullopt;
-    QList<CameraEntry> entries;
+    QList<CameraRecord> records;
     for (const QJsonValue &value : array) {
         const QJsonObject object = value.toObject();
         if (!object.contains(QLatin1String("camId")) || !object.contains(QLatin1String("isUsb"))
             || !object.contains(QLatin1String("name")))
             return std::nullopt;
+        CameraRecord record;
         // Only JSON true makes a USB camera; "true" as text does not.
-        entries.append({object.value(QLatin1String("isUsb")).toBool(false),
-                        object.value(QLatin1String("name")).toString(),
-                        object.value(QLatin1String("camId")).toString()});
+        record.type = object.value(QLatin1String("isUsb")).toBool(false) ? CameraRecord::UsbType
+                                                                         : CameraRecord::NetworkType;
+        record.name = object.value(QLatin1String("name")).toString();
+        record.id = object.value(QLatin1String("camId")).toString();
+        record.deviceName = record.id;
+        const QJsonValue transport = object.value(QLatin1String("transport"));
+        if (!transport.isUndefined()) {
+            const std::optional<ViscaTransport> known
+                = transport.isString() ? ViscaTransports::fromName(transport.toString()) : std::nullopt;
+            if (!known)
+                return std::nullopt;
+            record.transport = *known;
+        }
+        record.port = ViscaTransports::defaultPort(record.transport);
+        const QJsonValue port = object.value(QLatin1String("port"));
+        if (!port.isUndefined()) {
+            // A whole number 1..65535; 5678.5, "5678" and 0 are not ports.
+            const double number = port.toDouble(-1);
+            const std::optional<quint16> valid = port.isDouble() && number == qint64(number)
+                                                     ? ViscaTransports::portFrom(qint64(number))
+                                                     : std::nullopt;
+            if (!valid)
+                return std::nullopt;
+            record.port = *valid;
+        }
+        records.append(record);
     }
-    return entries;
+    return records;
 }
 
 QList<CameraWrapper *> cameraList()
@@ -312,9 +330,12 @@ void WebApi::onGetCameraSettings(HttpResponse *resp)
 {
     QJsonArray camList;
     for (const CameraWrapper *camera : cameraList()) {
-        camList.append(QJsonObject{{QStringLiteral("isUsbCam"), camera->cameraType() == 1},
-                                   {QStringLiteral("camId"), camera->cameraId()},
-                                   {QStringLiteral("camName"), camera->cameraName()}});
+        const CameraRecord record = CameraFactory::recordOf(*camera);
+        camList.append(QJsonObject{{QStringLiteral("isUsbCam"), record.type == CameraRecord::UsbType},
+                                   {QStringLiteral("camId"), record.id},
+                                   {QStringLiteral("camName"), record.name},
+                                   {QStringLiteral("transport"), ViscaTransports::name(record.transport)},
+                                   {QStringLiteral("port"), int(record.port)}});
     }
     replyOk({{QStringLiteral("usbDevices"), QJsonArray::fromStringList(attachedUsbDevices())},
              {QStringLiteral("camList"), camList}},
@@ -349,20 +370,12 @@ void WebApi::onGetCurrentCamInfo(HttpResponse *resp)
 void WebApi::onSaveCameraSettings(HttpResponse *resp, const QString &camListJson)
 {
     // The router hands the value over fully decoded, so the JSON text is parsed as it stands.
-    const std::optional<QList<CameraEntry>> entries = parseCameraList(camListJson);
-    if (!entries) {
+    const std::optional<QList<CameraRecord>> records = parseCameraList(camListJson);
+    if (!records) {
         replyFailed(WrongCameraSettings, resp);
         return;
     }
-    QList<CameraWrapper *> configuration;
-    for (const CameraEntry &entry : *entries) {
-        if (entry.isUsb)
-            configuration.append(new USBCamera(entry.camId, entry.name, entry.camId));
-        else
-            configuration.append(new IPCamera(entry.camId, entry.name, entry.camId));
-    }
-    m_settings->writeCameraList(configuration);
-    qDeleteAll(configuration);
+    m_settings->writeCameraRecords(*records);
 
     // A motion leased on a camera of the old list ends before that camera goes.
     m_control->releaseCurrentCamera();

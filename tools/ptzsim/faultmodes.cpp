@@ -28,6 +28,10 @@ QJsonObject FaultModes::toJson() const
         {QStringLiteral("foreign"), foreign},
         {QStringLiteral("interleave"), interleave},
         {QStringLiteral("httpstatus"), httpStatus},
+        {QStringLiteral("udpdropevery"), udpDropEvery},
+        {QStringLiteral("udpotherport"), udpOtherPort},
+        {QStringLiteral("udpduplicate"), udpDuplicate},
+        {QStringLiteral("sonyabnormalevery"), sonyAbnormalEvery},
         {QStringLiteral("answers"), answerFormName(answerForm)},
     };
 }

@@ -24,6 +24,10 @@ struct FaultModes
     bool foreign = false;      // send replies of camera address 2 (A0 ...) now and then
     bool interleave = false;   // wrap inquiry answers with extra ACK and completion packets
     int httpStatus = 0;        // answer every HTTP request with this status (0 = serve normally)
+    int udpDropEvery = 0;      // VISCA over UDP: drop every n-th datagram received (0 = none)
+    bool udpOtherPort = false; // VISCA over UDP: replies leave from another source port
+    bool udpDuplicate = false; // VISCA over UDP: every reply datagram is sent twice
+    int sonyAbnormalEvery = 0; // Sony framing: every n-th message is answered "abnormal sequence" 
     AnswerForm answerForm = AnswerForm::Standard;
 
     bool isSilent(int kind) const { return silentKinds.contains(kind); }
