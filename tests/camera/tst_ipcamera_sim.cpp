@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 // IPCamera against the camera simulator, as in production: every packet of the command set as the
@@ -182,41 +183,56 @@ private Q_SLOTS:
 private:
     TestDataHome m_home;
     PtzSimProcess m_packetSim;
-    std::unique_ptr<IPCamera> m_packetCamera;
+    // One camera per transport, all on the simulator's address.
+    std::map<QString, std::unique_ptr<IPCamera>> m_packetCameras;
 };
 
 void TestIPCameraSim::initTestCase()
 {
-    QVERIFY2(m_packetSim.start({PacketsAddress}), qPrintable(m_packetSim.errorString()));
-    m_packetCamera = std::make_unique<IPCamera>(PacketsAddress, QStringLiteral("Cam"), QStringLiteral("Dev"));
-    QSignalSpy connected(m_packetCamera.get(), &CameraWrapper::clientConnected);
-    m_packetCamera->connectCamera();
-    QVERIFY(waitConnected(connected));
-    // The automatic stops of the opened link belong to no row.
-    QVERIFY(m_packetSim.waitForRx(PacketsAddress, bytes("81 01 04 08 00 FF")));
+    QVERIFY2(m_packetSim.start({PacketsAddress}, {QStringLiteral("--udp-port"), QStringLiteral("1259"),
+                                                  QStringLiteral("--sony-port"), QStringLiteral("52381")}),
+             qPrintable(m_packetSim.errorString()));
+    for (ViscaTransport transport : {ViscaTransport::Tcp, ViscaTransport::Udp, ViscaTransport::SonyUdp}) {
+        auto camera = std::make_unique<IPCamera>(PacketsAddress, QStringLiteral("Cam"), QStringLiteral("Dev"),
+                                                 transport);
+        QSignalSpy connected(camera.get(), &CameraWrapper::clientConnected);
+        camera->connectCamera();
+        QVERIFY2(waitConnected(connected), qPrintable(ViscaTransports::name(transport)));
+        m_packetCameras[ViscaTransports::name(transport)] = std::move(camera);
+    }
+    // The automatic stops of the opened links belong to no row.
+    QVERIFY(m_packetSim.waitForRx(PacketsAddress, bytes("81 01 04 08 00 FF"), 5000, 3));
 }
 
 void TestIPCameraSim::cleanupTestCase()
 {
-    m_packetCamera.reset();
+    m_packetCameras.clear();
     m_packetSim.stop();
 }
 
 void TestIPCameraSim::packets_data()
 {
+    QTest::addColumn<QString>("transport");
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QByteArray>("packet");
-    for (const PacketRow &row : packetRows())
-        QTest::newRow(row.name) << row.operation << bytes(row.packet);
+    for (const char *transport : {"tcp", "udp", "sony-udp"}) {
+        for (const PacketRow &row : packetRows())
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(transport), QLatin1String(row.name))))
+                << QString::fromLatin1(transport) << row.operation << bytes(row.packet);
+    }
 }
 
 void TestIPCameraSim::packets()
 {
+    QFETCH(QString, transport);
     QFETCH(Operation, operation);
     QFETCH(QByteArray, packet);
 
+    IPCamera &camera = *m_packetCameras.at(transport);
+    QCOMPARE(ViscaTransports::name(camera.transport()), transport);
     m_packetSim.clearLog();
-    operation(*m_packetCamera);
+    operation(camera);
     QVERIFY2(m_packetSim.waitForRx(PacketsAddress, packet),
              qPrintable(m_packetSim.logLines().join(QLatin1Char('\n'))));
     // Exactly this packet, nothing before or after it (the polling inquiries aside).

@@ -25,7 +25,7 @@ Log on standard output, one line per event, flushed per line:
   <msecs since epoch> <address> RX <hex bytes>       a received packet ("81 09 04 47 ff")
   <msecs since epoch> <address> TX <hex bytes>       a sent packet
   <msecs since epoch> <address> CONNECT <ip:port>    a VISCA connection opened
-  <msecs since epoch> <address> DATAGRAM <hex bytes> a Sony VISCA-over-IP datagram as received
+  <msecs since epoch> <address> DATAGRAM <ip:port> <hex bytes>  a Sony VISCA-over-IP datagram as received
   <msecs since epoch> <address> DROPPED              a UDP datagram dropped (--udp-drop-every)
   <msecs since epoch> <address> DISCONNECT           a VISCA connection closed
   <msecs since epoch> <address> HTTP <method> <path-with-query> <status>

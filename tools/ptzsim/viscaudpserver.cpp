@@ -77,7 +77,10 @@ void ViscaUdpServer::handle(const QByteArray &datagram, const QHostAddress &from
 {
     ++m_received;
     if (m_framing == Framing::Sony)
-        SimLog::event(m_name, QStringLiteral("DATAGRAM ") + QString::fromLatin1(datagram.toHex(' ')));
+        SimLog::event(m_name, QStringLiteral("DATAGRAM %1:%2 %3")
+                                  .arg(from.toString())
+                                  .arg(fromPort)
+                                  .arg(QString::fromLatin1(datagram.toHex(' '))));
     if (m_faults->udpDropEvery > 0 && m_received % m_faults->udpDropEvery == 0) {
         SimLog::event(m_name, QStringLiteral("DROPPED"));
         return;
