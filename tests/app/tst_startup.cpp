@@ -27,11 +27,12 @@ private Q_SLOTS:
 
 namespace {
 const QString PanCamera = QStringLiteral("127.0.21.50");
+const QString WebServer = QStringLiteral("127.0.21.51");
 
 // One request to the program's web server; the HTTP status, or -1 when it could not be reached.
 int httpGet(const QString &path, const QList<QPair<QString, QString>> &params = {})
 {
-    QUrl url(QStringLiteral("http://127.0.0.1:8080") + path);
+    QUrl url(QStringLiteral("http://%1:8080%2").arg(WebServer, path));
     QUrlQuery query;
     for (const auto &[key, value] : params)
         query.addQueryItem(key, value);
@@ -109,6 +110,9 @@ void tst_Startup::quitWhilePanningStopsTheCamera()
     QVERIFY(QDir().mkpath(folder));
     {
         QSettings file(folder + "/settings.ini", QSettings::IniFormat);
+        file.setValue("startuponlaunch", true);
+        file.setValue("servernic", WebServer);
+        file.setValue("serverportnum", 8080);
         file.setValue("cameraslist/size", 1);
         file.setValue("cameraslist/1/cameratype", 0);
         file.setValue("cameraslist/1/cameraid", PanCamera);
