@@ -244,8 +244,8 @@ Figures figuresOf(std::vector<double> micros)
 }
 
 // Sends count packets through send, one at a time, each after the previous one arrived.
-template<typename Send>
-std::vector<double> measure(Peer &peer, std::size_t count, Send send)
+template<typename AnyPeer, typename Send>
+std::vector<double> measure(AnyPeer &peer, std::size_t count, Send send)
 {
     std::vector<double> micros;
     micros.reserve(count);

@@ -68,7 +68,11 @@ void SonyUdpSocket::detach(SonyViscaLink *link)
             ++it;
     }
     if (m_links.isEmpty()) {
+        // Closed at once, so that a camera connecting again right away binds the port afresh and alone;
+        // the object may still be on the stack of its own readyRead.
         sockets().remove(m_localPort);
+        m_socket->disconnect(this);
+        m_socket->close();
         deleteLater();
     }
 }
