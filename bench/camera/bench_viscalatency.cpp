@@ -440,8 +440,9 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("VISCA command latency and idle polling cost."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("commands"), QStringLiteral("Commands per latency run and transport (default 10000)."),
-         QStringLiteral("N"), QStringLiteral("10000")},
+        {QStringLiteral("commands"),
+         QStringLiteral("Commands per latency run and transport (default 10000)."), QStringLiteral("N"),
+         QStringLiteral("10000")},
         {QStringLiteral("idle-seconds"), QStringLiteral("Length of the idle run (default 60)."),
          QStringLiteral("S"), QStringLiteral("60")},
         {QStringLiteral("no-latency"), QStringLiteral("Skip the latency run.")},

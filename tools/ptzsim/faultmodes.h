@@ -27,7 +27,7 @@ struct FaultModes
     int udpDropEvery = 0;      // VISCA over UDP: drop every n-th datagram received (0 = none)
     bool udpOtherPort = false; // VISCA over UDP: replies leave from another source port
     bool udpDuplicate = false; // VISCA over UDP: every reply datagram is sent twice
-    int sonyAbnormalEvery = 0; // Sony framing: every n-th message is answered "abnormal sequence" 
+    int sonyAbnormalEvery = 0; // Sony framing: every n-th message is answered "abnormal sequence"
     AnswerForm answerForm = AnswerForm::Standard;
 
     bool isSilent(int kind) const { return silentKinds.contains(kind); }
