@@ -25,6 +25,7 @@ const QString MatchingAddress = QStringLiteral("127.0.21.5");
 const QString NobodyAddress = QStringLiteral("127.0.21.30");
 const QString BackOffAddress = QStringLiteral("127.0.21.31");
 const QString SilentAddress = QStringLiteral("127.0.21.32");
+const QString OtherPortAddress = QStringLiteral("127.0.21.33");
 const QStringList EightAddresses{"127.0.21.11", "127.0.21.12", "127.0.21.13", "127.0.21.14",
                                  "127.0.21.15", "127.0.21.16", "127.0.21.17", "127.0.21.18"};
 
@@ -87,6 +88,8 @@ private Q_SLOTS:
     void eightSonyCamerasThroughOneLocalPort();
     void udpNoCameraStaysConnecting();
     void udpBackOffWhileUnanswered();
+    void repliesFromAnotherPort_data();
+    void repliesFromAnotherPort();
     void udpSilentThenBack_data();
     void udpSilentThenBack();
 
@@ -290,6 +293,31 @@ void TestIPCameraUdp::udpBackOffWhileUnanswered()
     QVERIFY2(first >= 2900 && first < 3600, qPrintable(QString::number(first)));
     QVERIFY2(second >= 3900 && second < 4600, qPrintable(QString::number(second)));
     QCOMPARE(connected.count(), 0);
+}
+
+void TestIPCameraUdp::repliesFromAnotherPort_data()
+{
+    QTest::addColumn<int>("transport");
+    QTest::newRow("udp") << int(ViscaTransport::Udp);
+    QTest::newRow("sony-udp") << int(ViscaTransport::SonyUdp);
+}
+
+void TestIPCameraUdp::repliesFromAnotherPort()
+{
+    // The camera's address is what counts, not the port its answers leave from.
+    QFETCH(int, transport);
+    PtzSimProcess sim;
+    QVERIFY2(sim.start({OtherPortAddress}, RawArgs + SonyArgs + QStringList{"--udp-other-port"}),
+             qPrintable(sim.errorString()));
+    QVERIFY(sim.control(OtherPortAddress, QStringLiteral("set zoom 1A2B")).startsWith(QLatin1String("OK")));
+    IPCamera camera(OtherPortAddress, QStringLiteral("Cam"), QStringLiteral("Dev"),
+                    ViscaTransport(transport));
+    QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
+    camera.connectCamera();
+    QVERIFY(waitConnected(connected));
+    QTRY_COMPARE_WITH_TIMEOUT(QString::asprintf("%x%x%x%x", camera.zoomPos[0], camera.zoomPos[1],
+                                                camera.zoomPos[2], camera.zoomPos[3]),
+                              QStringLiteral("1a2b"), 3000);
 }
 
 void TestIPCameraUdp::udpSilentThenBack_data()
