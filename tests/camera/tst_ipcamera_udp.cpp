@@ -290,8 +290,9 @@ void TestIPCameraUdp::udpBackOffWhileUnanswered()
     const QList<PtzSimProcess::LogEntry> drops = sim.entries(BackOffAddress, QStringLiteral("DROPPED"));
     const qint64 first = drops.at(1).msecs - drops.at(0).msecs;
     const qint64 second = drops.at(2).msecs - drops.at(1).msecs;
-    QVERIFY2(first >= 2900 && first < 3600, qPrintable(QString::number(first)));
-    QVERIFY2(second >= 3900 && second < 4600, qPrintable(QString::number(second)));
+    // The two ends stamp with their own clocks through a pipe: a few tens of milliseconds either way.
+    QVERIFY2(first >= 2800 && first < 3600, qPrintable(QString::number(first)));
+    QVERIFY2(second >= 3800 && second < 4600, qPrintable(QString::number(second)));
     QCOMPARE(connected.count(), 0);
 }
 

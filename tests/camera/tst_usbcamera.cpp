@@ -200,6 +200,10 @@ void TestUSBCamera::reconnectKeepsConnection()
     QCOMPARE(disconnected.count(), 0);
     QCOMPARE(connected.count(), 1);
     QCOMPARE(m_device->openHandles, 1);
+    // The re-opened device starts from rest, like every opened link.
+    QCOMPARE(QString::fromStdString(m_device->writesText()),
+             QStringLiteral("pan_speed=0,tilt_speed=0;pan_speed=0,tilt_speed=0;zoom_cont=0"));
+    m_device->writes.clear();
 
     // Still polling from the first step, and commands still reach the device.
     m_device->setValue(V4L2_CID_ZOOM_ABSOLUTE, 42);
