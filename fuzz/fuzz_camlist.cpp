@@ -3,6 +3,7 @@
 // it the program must still hold its eight camera slots with a settings file that reads back the same.
 
 #include "appsettings.h"
+#include "camerafactory.h"
 #include "camerawrapper.h"
 #include "fuzzsupport.h"
 #include "httpresponse.h"
@@ -40,19 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzSupport::fail(QStringLiteral("the program holds %1 cameras").arg(s_app->cameras().size()));
 
     // The list the program now holds is the one a restart would read.
-    QList<CameraWrapper *> stored;
-    s_app->settings()->readCameraList(stored);
+    const QList<CameraRecord> stored = s_app->settings()->readCameraRecords();
     const QList<CameraWrapper *> held = s_app->cameras();
     for (int i = 0; i < stored.size(); ++i) {
-        const CameraWrapper *a = stored.at(i);
         const CameraWrapper *b = held.value(i);
-        if (!b || a->cameraType() != b->cameraType() || a->cameraId() != b->cameraId()
-            || a->cameraName() != b->cameraName()) {
+        if (!b || !(CameraFactory::recordOf(*b) == stored.at(i))) {
             FuzzSupport::fail(
                 QStringLiteral("camera %1 differs between the program and its settings").arg(i));
         }
     }
-    qDeleteAll(stored);
     // The replaced cameras go with deferred deletion.
     FuzzSupport::pump();
     return 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Try Tavimorex without a camera: starts two simulated PTZ cameras (127.0.0.2 and 127.0.0.3), the OBS and
-# vMix fakes, and the program on a throw-away data folder whose Camera1 and Camera2 point at the
-# simulators. The fakes switch scenes every few seconds: Camera1 and Camera2 show tally (red on air, green
-# next) in the window and on the page. The web control page is at http://127.0.0.1:8080/.
+# Try Tavimorex without a camera: starts simulated PTZ cameras on 127.0.0.2 (VISCA over TCP), 127.0.0.3
+# (VISCA over TCP), 127.0.0.4 (raw VISCA over UDP) and 127.0.0.5 (Sony VISCA over IP), the OBS and vMix
+# fakes, and the program on a throw-away data folder whose Camera1 to Camera4 point at the simulators.
+# The fakes switch scenes every few seconds: Camera1 and Camera2 show tally (red on air, green next) in
+# the window and on the page. The web control page is at http://127.0.0.1:8080/.
 # Usage: scripts/demo.sh [build-folder]
 set -euo pipefail
 
@@ -33,6 +34,12 @@ vmixport=8088
 127.0.0.2_tally_obs=Camera 1
 127.0.0.3_tally_obs=Camera 2
 127.0.0.3_tally_vmix=Camera 2
+127.0.0.2_visca_transport=tcp
+127.0.0.2_visca_port=5678
+127.0.0.4_visca_transport=udp
+127.0.0.4_visca_port=1259
+127.0.0.5_visca_transport=sony-udp
+127.0.0.5_visca_port=52381
 
 [cameraslist]
 1\\cameratype=0
@@ -43,7 +50,15 @@ vmixport=8088
 2\\cameraid=127.0.0.3
 2\\cameraname=Camera2
 2\\devicename=0.0.0.0
-size=2
+3\\cameratype=0
+3\\cameraid=127.0.0.4
+3\\cameraname=Camera3 UDP
+3\\devicename=0.0.0.0
+4\\cameratype=0
+4\\cameraid=127.0.0.5
+4\\cameraname=Camera4 Sony
+4\\devicename=0.0.0.0
+size=4
 INI
 
 pids=()
@@ -56,6 +71,11 @@ trap cleanup EXIT INT TERM
 
 "$bin/tavimorex-ptzsim" --name "Demo PTZ" 127.0.0.2 127.0.0.3 > "$home/ptzsim.log" &
 pids+=($!)
+# One camera per UDP transport; the TCP port is served too but left unused.
+"$bin/tavimorex-ptzsim" --name "Demo PTZ UDP" --udp-port 1259 127.0.0.4 > "$home/ptzsim-udp.log" &
+pids+=($!)
+"$bin/tavimorex-ptzsim" --name "Demo PTZ Sony" --sony-port 52381 127.0.0.5 > "$home/ptzsim-sony.log" &
+pids+=($!)
 if [ -x "$bin/tavimorex-switcherfakes" ]; then
   # The fakes cut every few seconds, so tally moves between Camera1, Camera2 and a scene of neither.
   "$bin/tavimorex-switcherfakes" --address 127.0.0.1 --obs5-port 4455 --vmix-port 8088 --cycle-scenes 4 \
@@ -63,5 +83,6 @@ if [ -x "$bin/tavimorex-switcherfakes" ]; then
   pids+=($!)
 fi
 sleep 1
-echo "Simulated cameras on 127.0.0.2 and 127.0.0.3 (log: $home/ptzsim.log); web page: http://127.0.0.1:8080/"
+echo "Simulated cameras on 127.0.0.2 and 127.0.0.3 (VISCA TCP), 127.0.0.4 (VISCA UDP), 127.0.0.5 (Sony VISCA"
+echo "over IP) (logs: $home/ptzsim*.log); web page: http://127.0.0.1:8080/"
 XDG_DATA_HOME="$home" "$bin/tavimorex"

@@ -1,6 +1,7 @@
-// Latency of a VISCA command from the call (IPCamera::moveUp) to its bytes arriving at a TCP peer,
-// beside a raw socket write -> read baseline measured in the same run; then the CPU an idle program
-// spends on eight connected cameras polling the simulator.
+// Latency of a VISCA command from the call (IPCamera::moveUp) to its bytes arriving at a peer on
+// loopback, over each transport (TCP, raw UDP, Sony VISCA over IP), beside a raw socket write -> read
+// baseline measured in the same run; then the CPU an idle program spends on eight connected cameras
+// polling the simulator.
 //
 //   bench_viscalatency [--commands N] [--idle-seconds S] [--no-latency] [--no-idle]
 
@@ -65,10 +66,12 @@ public:
 
     quint16 port() const { return m_port; }
 
-    void start(std::size_t expected)
+    // skipBytes: what arrives before the measured packets (the stops of an opened link).
+    void start(std::size_t expected, std::size_t skipBytes = 0)
     {
         m_arrivals.assign(expected, Clock::time_point());
         m_count = 0;
+        m_skip = skipBytes;
         m_thread = std::thread([this] { run(); });
     }
 
@@ -97,7 +100,11 @@ private:
             if (got <= 0)
                 break;
             const Clock::time_point now = Clock::now();
-            pending += std::size_t(got);
+            std::size_t fresh = std::size_t(got);
+            const std::size_t skipped = std::min(fresh, m_skip);
+            m_skip -= skipped;
+            fresh -= skipped;
+            pending += fresh;
             while (pending >= PacketLength && m_count.load(std::memory_order_relaxed) < m_arrivals.size()) {
                 pending -= PacketLength;
                 m_arrivals[m_count.load(std::memory_order_relaxed)] = now;
@@ -109,9 +116,115 @@ private:
 
     int m_listener = -1;
     quint16 m_port = 0;
+    std::size_t m_skip = 0;
     std::thread m_thread;
     std::vector<Clock::time_point> m_arrivals;
     std::atomic<std::size_t> m_count{0};
+};
+
+// A UDP peer on its own thread playing the camera: answers the opening of a link (the raw link's
+// first inquiry, Sony's RESET) and stamps the arrival of every drive-up packet (81 01 06 01 .. .. 03 01 FF),
+// counting a Sony retransmission only once.
+class DatagramPeer
+{
+public:
+    bool bind(const char *address, quint16 port, bool sony)
+    {
+        m_sony = sony;
+        m_socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+        const int on = 1;
+        // The program binds the Sony port on every address of the machine as well.
+        ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(port);
+        ::inet_pton(AF_INET, address, &addr.sin_addr);
+        if (::bind(m_socket, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+            std::perror("datagram peer bind");
+            return false;
+        }
+        timeval wait{0, 200000};
+        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        return true;
+    }
+
+    void start(std::size_t expected)
+    {
+        m_arrivals.assign(expected, Clock::time_point());
+        m_count = 0;
+        m_stop = false;
+        m_thread = std::thread([this] { run(); });
+    }
+
+    void join()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_socket >= 0)
+            ::close(m_socket);
+        m_socket = -1;
+    }
+
+    std::size_t count() const { return m_count.load(std::memory_order_acquire); }
+    Clock::time_point arrival(std::size_t i) const { return m_arrivals[i]; }
+
+private:
+    void run()
+    {
+        unsigned char buffer[256];
+        long lastSequence = -1;
+        while (!m_stop.load() && m_count.load(std::memory_order_relaxed) < m_arrivals.size()) {
+            sockaddr_in from{};
+            socklen_t length = sizeof from;
+            const ssize_t got = ::recvfrom(m_socket, buffer, sizeof buffer, 0,
+                                           reinterpret_cast<sockaddr *>(&from), &length);
+            if (got <= 0)
+                continue;
+            const Clock::time_point now = Clock::now();
+            const unsigned char *visca = buffer + (m_sony ? 8 : 0);
+            const ssize_t viscaLength = got - (m_sony ? 8 : 0);
+            if (m_sony && got >= 9 && buffer[0] == 0x02 && buffer[1] == 0x00) {
+                // RESET: the control reply with the same sequence number, to the camera port of the sender.
+                unsigned char reply[9];
+                std::copy(buffer, buffer + 9, reply);
+                reply[1] = 0x01;
+                ::sendto(m_socket, reply, sizeof reply, 0, reinterpret_cast<sockaddr *>(&from), length);
+                continue;
+            }
+            if (viscaLength == 5 && visca[1] == 0x09) {
+                // An inquiry (the raw link's opening one among them): a zoom position answer.
+                unsigned char answer[] = {0x90, 0x50, 0x00, 0x00, 0x00, 0x00, 0xFF};
+                if (m_sony) {
+                    unsigned char reply[8 + sizeof answer] = {0x01, 0x11, 0x00, sizeof answer};
+                    std::copy(buffer + 4, buffer + 8, reply + 4);
+                    std::copy(answer, answer + sizeof answer, reply + 8);
+                    ::sendto(m_socket, reply, sizeof reply, 0, reinterpret_cast<sockaddr *>(&from), length);
+                } else {
+                    ::sendto(m_socket, answer, sizeof answer, 0, reinterpret_cast<sockaddr *>(&from), length);
+                }
+                continue;
+            }
+            if (viscaLength != PacketLength || visca[6] != 0x03 || visca[7] != 0x01)
+                continue;
+            if (m_sony) {
+                const long sequence
+                    = long(buffer[4]) << 24 | long(buffer[5]) << 16 | long(buffer[6]) << 8 | buffer[7];
+                if (sequence == lastSequence)
+                    continue;
+                lastSequence = sequence;
+            }
+            m_arrivals[m_count.load(std::memory_order_relaxed)] = now;
+            m_count.fetch_add(1, std::memory_order_release);
+        }
+    }
+
+    int m_socket = -1;
+    bool m_sony = false;
+    std::thread m_thread;
+    std::vector<Clock::time_point> m_arrivals;
+    std::atomic<std::size_t> m_count{0};
+    std::atomic<bool> m_stop{false};
 };
 
 struct Figures
@@ -131,8 +244,8 @@ Figures figuresOf(std::vector<double> micros)
 }
 
 // Sends count packets through send, one at a time, each after the previous one arrived.
-template<typename Send>
-std::vector<double> measure(Peer &peer, std::size_t count, Send send)
+template<typename AnyPeer, typename Send>
+std::vector<double> measure(AnyPeer &peer, std::size_t count, Send send)
 {
     std::vector<double> micros;
     micros.reserve(count);
@@ -146,9 +259,42 @@ std::vector<double> measure(Peer &peer, std::size_t count, Send send)
     return micros;
 }
 
+// The same over a datagram link: moveUp() -> the datagram at a UDP peer playing the camera.
+bool runDatagramLatency(ViscaTransport transport, std::size_t commands)
+{
+    const quint16 port = ViscaTransports::defaultPort(transport);
+    DatagramPeer peer;
+    if (!peer.bind(LatencyAddress, port, transport == ViscaTransport::SonyUdp))
+        return false;
+    peer.start(commands);
+    IPCamera camera(QString::fromLatin1(LatencyAddress), QStringLiteral("Bench"), QStringLiteral("Bench"),
+                    transport, port);
+    bool connected = false;
+    QObject::connect(&camera, &CameraWrapper::clientConnected, &camera, [&connected] { connected = true; });
+    camera.connectCamera();
+    QElapsedTimer connecting;
+    connecting.start();
+    while (!connected && connecting.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    if (!connected) {
+        std::fprintf(stderr, "camera did not open its %s link to %s:%d\n",
+                     qPrintable(ViscaTransports::name(transport)), LatencyAddress, port);
+        peer.join();
+        return false;
+    }
+    const Figures figures = figuresOf(measure(peer, commands, [&] { camera.moveUp(5, 5); }));
+    camera.disconnectCamera();
+    peer.join();
+    const QByteArray label
+        = QByteArrayLiteral("IPCamera::moveUp -> recv (") + ViscaTransports::name(transport).toLatin1() + ')';
+    std::printf("  %-34s p50 %8.1f us   p99 %8.1f us   max %8.1f us\n", label.constData(), figures.p50,
+                figures.p99, figures.max);
+    return true;
+}
+
 bool runLatency(std::size_t commands)
 {
-    std::printf("Command latency, %zu commands each, call -> bytes at a TCP peer on loopback\n", commands);
+    std::printf("Command latency, %zu commands each, call -> bytes at a peer on loopback\n", commands);
 
     // Baseline: a raw socket write on a connected TCP_NODELAY socket.
     Peer rawPeer;
@@ -178,7 +324,8 @@ bool runLatency(std::size_t commands)
     Peer cameraPeer;
     if (!cameraPeer.listen(LatencyAddress, IPCamera::ViscaPort))
         return false;
-    cameraPeer.start(commands);
+    // The stops every opened link starts with: pan-tilt (9 bytes), zoom and focus (6 each).
+    cameraPeer.start(commands, 21);
     IPCamera camera(QString::fromLatin1(LatencyAddress), QStringLiteral("Bench"), QStringLiteral("Bench"));
     bool connected = false;
     QObject::connect(&camera, &CameraWrapper::clientConnected, &camera, [&connected] { connected = true; });
@@ -198,10 +345,14 @@ bool runLatency(std::size_t commands)
 
     std::printf("  %-34s p50 %8.1f us   p99 %8.1f us   max %8.1f us\n", "raw socket send -> recv",
                 baseline.p50, baseline.p99, baseline.max);
-    std::printf("  %-34s p50 %8.1f us   p99 %8.1f us   max %8.1f us\n", "IPCamera::moveUp -> recv",
+    std::printf("  %-34s p50 %8.1f us   p99 %8.1f us   max %8.1f us\n", "IPCamera::moveUp -> recv (tcp)",
                 viaCamera.p50, viaCamera.p99, viaCamera.max);
     std::printf("  camera over baseline:              p50 %+8.1f us   p99 %+8.1f us\n",
                 viaCamera.p50 - baseline.p50, viaCamera.p99 - baseline.p99);
+    for (ViscaTransport transport : {ViscaTransport::Udp, ViscaTransport::SonyUdp}) {
+        if (!runDatagramLatency(transport, commands))
+            return false;
+    }
     return true;
 }
 
@@ -289,8 +440,9 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("VISCA command latency and idle polling cost."));
     parser.addHelpOption();
     parser.addOptions({
-        {QStringLiteral("commands"), QStringLiteral("Commands per latency run (default 20000)."),
-         QStringLiteral("N"), QStringLiteral("20000")},
+        {QStringLiteral("commands"),
+         QStringLiteral("Commands per latency run and transport (default 10000)."), QStringLiteral("N"),
+         QStringLiteral("10000")},
         {QStringLiteral("idle-seconds"), QStringLiteral("Length of the idle run (default 60)."),
          QStringLiteral("S"), QStringLiteral("60")},
         {QStringLiteral("no-latency"), QStringLiteral("Skip the latency run.")},

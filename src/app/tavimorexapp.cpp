@@ -1,5 +1,7 @@
 #include "tavimorexapp.h"
 
+#include "camerafactory.h"
+
 #include "appsettings.h"
 #include "cameracontrol.h"
 #include "camerawrapper.h"
@@ -120,11 +122,16 @@ MainWindow *TavimorexApp::mainWindow() const
 void TavimorexApp::loadCameras()
 {
     clearCameras();
-    m_settings->readCameraList(m_cameras);
-    while (m_cameras.size() < CameraSlots) {
-        const QString name = QStringLiteral("Camera") + QString::number(m_cameras.size() + 1);
-        m_cameras.append(new IPCamera(QStringLiteral("0.0.0.0"), name, QStringLiteral("0.0.0.0")));
+    QList<CameraRecord> records = m_settings->readCameraRecords();
+    while (records.size() < CameraSlots) {
+        CameraRecord unset;
+        unset.id = QStringLiteral("0.0.0.0");
+        unset.name = QStringLiteral("Camera") + QString::number(records.size() + 1);
+        unset.deviceName = unset.id;
+        records.append(unset);
     }
+    for (const CameraRecord &record : std::as_const(records))
+        m_cameras.append(CameraFactory::create(record));
     qCDebug(lcApp) << "camera list loaded with" << m_cameras.size() << "cameras";
     refreshTally();
 }
@@ -146,12 +153,11 @@ void TavimorexApp::recordFirstCameraList()
 {
     // On the first start the default list goes into settings.ini, so the operator finds a complete,
     // editable configuration file and later versions read the same eight slots.
-    QList<CameraWrapper *> stored;
-    m_settings->readCameraList(stored);
-    const bool nothingStored = stored.isEmpty();
-    qDeleteAll(stored);
-    if (nothingStored) {
-        m_settings->writeCameraList(m_cameras);
+    if (m_settings->readCameraRecords().isEmpty()) {
+        QList<CameraRecord> records;
+        for (const CameraWrapper *camera : std::as_const(m_cameras))
+            records.append(CameraFactory::recordOf(*camera));
+        m_settings->writeCameraRecords(records);
         m_settings->sync();
     }
 }

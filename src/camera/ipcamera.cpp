@@ -3,14 +3,18 @@
 #include "cameralog.h"
 #include "datapaths.h"
 #include "snapshotfilepath.h"
+#include "sonyviscalink.h"
+#include "viscaanswershape.h"
+#include "viscaretrydelays.h"
 #include "viscatables.h"
+#include "viscatcplink.h"
+#include "viscaudplink.h"
 
 #include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
@@ -20,10 +24,6 @@ namespace {
 // VISCA positions count 14.4 units per degree; left of and below centre are 16-bit two's complement.
 constexpr double UnitsPerDegree = 14.4;
 
-// Waits between attempts to re-open a dropped link once the immediate attempt failed; the last one
-// repeats.
-constexpr int RetryDelays[] = {1000, 2000, 4000, 8000, 10000};
-constexpr int RetryDelayCount = int(sizeof(RetryDelays) / sizeof(RetryDelays[0]));
 // A link that drops sooner than this after coming up is not re-opened at once but after the next
 // back-off delay, so a camera that accepts and closes at once does not keep the program in a tight loop.
 constexpr qint64 ShortLivedLink = 1000;
@@ -94,9 +94,28 @@ void limitBody(QNetworkReply *reply, qint64 limit)
 }
 } // namespace
 
-IPCamera::IPCamera(const QString &cameraId, const QString &cameraName, const QString &deviceName)
+ViscaLink *createLink(ViscaTransport transport, QObject *parent)
+{
+    switch (transport) {
+    case ViscaTransport::Udp:
+        return new ViscaUdpLink(parent);
+    case ViscaTransport::SonyUdp:
+        return new SonyViscaLink(parent);
+    case ViscaTransport::Tcp:
+        break;
+    }
+    return new ViscaTcpLink(parent);
+}
+
+IPCamera::IPCamera(const QString &cameraId,
+                   const QString &cameraName,
+                   const QString &deviceName,
+                   ViscaTransport transport,
+                   quint16 port)
     : CameraWrapper(0, cameraId, cameraName, deviceName)
-    , m_socket(new QTcpSocket(this))
+    , m_transport(transport)
+    , m_port(port != 0 ? port : ViscaTransports::defaultPort(transport))
+    , m_link(createLink(transport, this))
     , m_pictureManager(new QNetworkAccessManager(this))
     , m_nameManager(new QNetworkAccessManager(this))
     , m_pollTimer(new QTimer(this))
@@ -115,13 +134,13 @@ IPCamera::IPCamera(const QString &cameraId, const QString &cameraName, const QSt
     m_inquiryTimer->setInterval(InquiryTimeout);
     m_retryTimer->setSingleShot(true);
 
-    connect(m_socket, &QTcpSocket::connected, this, &IPCamera::onClientConnected);
-    connect(m_socket, &QTcpSocket::disconnected, this, &IPCamera::onClientDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &IPCamera::onClientError);
-    connect(m_socket, &QTcpSocket::stateChanged, this, &IPCamera::onClientStateChanged);
+    connect(m_link, &ViscaLink::opened, this, &IPCamera::onClientConnected);
+    connect(m_link, &ViscaLink::closed, this, &IPCamera::onClientDisconnected);
+    connect(m_link, &ViscaLink::errorOccurred, this, &IPCamera::onClientError);
+    connect(m_link, &ViscaLink::stateChanged, this, &IPCamera::onClientStateChanged);
+    connect(m_link, &ViscaLink::replyReceived, this, &IPCamera::onReply);
     connect(m_pictureManager, &QNetworkAccessManager::finished, this, &IPCamera::onFinishDownloadImage);
     connect(m_nameManager, &QNetworkAccessManager::finished, this, &IPCamera::onGetName);
-    connect(m_socket, &QTcpSocket::readyRead, this, &IPCamera::onReadyRead);
     connect(m_pollTimer, &QTimer::timeout, this, &IPCamera::onTimer);
     connect(m_inquiryTimer, &QTimer::timeout, this, &IPCamera::onInquiryTimeout);
     connect(m_retryTimer, &QTimer::timeout, this, &IPCamera::onRetryTimer);
@@ -136,10 +155,11 @@ IPCamera::~IPCamera()
     m_pollTimer->stop();
     m_inquiryTimer->stop();
     m_inquiryQueue.clear();
-    m_socket->disconnect(this);
+    m_link->disconnect(this);
     m_pictureManager->disconnect(this);
     m_nameManager->disconnect(this);
-    m_socket->abort();
+    // The last packets written (the stops of a quit) must reach the camera before the link closes.
+    m_link->closeNow(DrainTimeout);
 }
 
 QString IPCamera::stateName(QAbstractSocket::SocketState state)
@@ -165,9 +185,9 @@ QString IPCamera::stateName(QAbstractSocket::SocketState state)
 
 QString IPCamera::currentStateName() const
 {
-    if (m_unresponsive && m_socket->state() == QAbstractSocket::ConnectedState)
+    if (m_unresponsive && m_link->state() == QAbstractSocket::ConnectedState)
         return UnresponsiveState;
-    return stateName(m_socket->state());
+    return stateName(m_link->state());
 }
 
 // ---- Link -------------------------------------------------------------------------------------------
@@ -175,7 +195,7 @@ QString IPCamera::currentStateName() const
 void IPCamera::connectCamera()
 {
     qCDebug(lcCamera) << "connecting camera" << this;
-    if (m_socket->state() != QAbstractSocket::UnconnectedState) {
+    if (m_link->state() != QAbstractSocket::UnconnectedState) {
         Q_EMIT clientStateChanged(currentStateName());
         return;
     }
@@ -183,7 +203,7 @@ void IPCamera::connectCamera()
     // the re-open of this link.
     m_userDisconnect = false;
     m_retryTimer->stop();
-    m_socket->connectToHost(m_cameraId, ViscaPort, QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    m_link->open(m_cameraId, m_port);
     qCDebug(lcCamera) << "connecting camera pending..." << this;
 }
 
@@ -193,13 +213,13 @@ void IPCamera::disconnectCamera()
     m_userDisconnect = true;
     const bool retryInProgress = m_relinking;
     stopRetrying();
-    const QAbstractSocket::SocketState state = m_socket->state();
+    const QAbstractSocket::SocketState state = m_link->state();
     if (state == QAbstractSocket::ConnectedState) {
-        m_socket->disconnectFromHost();
+        m_link->close();
         qCDebug(lcCamera) << "disconnecting camera pending..." << this;
     } else if (retryInProgress && state != QAbstractSocket::UnconnectedState) {
         // An attempt of our own to re-open the link ends here; one the user started continues.
-        m_socket->abort();
+        m_link->closeNow(0);
     }
 }
 
@@ -212,7 +232,7 @@ void IPCamera::stopRetrying()
 
 void IPCamera::scheduleRetry()
 {
-    const int delay = RetryDelays[qMin(m_retryAttempt, RetryDelayCount - 1)];
+    const int delay = ViscaRetryDelays::delay(m_retryAttempt);
     ++m_retryAttempt;
     qCDebug(lcCamera) << "reconnecting in" << delay << "ms, attempt" << m_retryAttempt << this;
     m_retryTimer->start(delay);
@@ -229,16 +249,17 @@ void IPCamera::onRetryTimer()
 void IPCamera::onClientConnected()
 {
     qCDebug(lcCamera) << "camera connected" << this;
-    // Motion commands are single small packets; Nagle would hold each one back for the previous ACK.
-    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_relinking = false;
     m_retryTimer->stop();
     m_linkUp.start();
     m_currentInquiry = NoInquiry;
     m_pollStep = 0;
-    m_frameIndex = -1;
     m_timeoutsInRow = 0;
     m_unresponsive = false;
+    m_lateAnswersOwed = 0;
+    // Whatever the camera was doing when the link went down, it must not keep moving on its own: a stop
+    // lost with the old link would otherwise never arrive.
+    writeStops("link opened");
     m_pollTimer->start(PollInterval);
 
     QNetworkRequest request(
@@ -256,13 +277,11 @@ void IPCamera::onClientDisconnected()
     m_pollStep = 0;
     m_pollTimer->stop();
     clearQueue();
-    // A frame cut off by the drop must not be joined with the first bytes of the next link.
-    m_frameIndex = -1;
     m_timeoutsInRow = 0;
     m_unresponsive = false;
 
     qCDebug(lcCamera) << "reconnecting" << this;
-    if (m_socket->state() == QAbstractSocket::UnconnectedState && !m_userDisconnect) {
+    if (m_link->state() == QAbstractSocket::UnconnectedState && !m_userDisconnect) {
         qCDebug(lcCamera) << "reconnecting pending..." << this;
         m_relinking = true;
         if (m_linkUp.isValid() && m_linkUp.elapsed() < ShortLivedLink) {
@@ -282,7 +301,7 @@ void IPCamera::onClientDisconnected()
 
 void IPCamera::onClientError()
 {
-    Q_EMIT clientError(m_socket->errorString());
+    Q_EMIT clientError(m_link->errorString());
 }
 
 void IPCamera::onClientStateChanged(QAbstractSocket::SocketState state)
@@ -302,15 +321,21 @@ void IPCamera::writeCommand(const ViscaCommand &command)
 {
     if (command.inquiryKind != NoInquiry)
         m_currentInquiry = command.inquiryKind;
-    if (!m_socket->isOpen())
-        return;
-    m_socket->write(reinterpret_cast<const char *>(command.bytes), command.length);
-    // write() only buffers until the event loop runs; the command must leave in this call.
-    m_socket->flush();
+    m_link->write(command);
+}
+
+void IPCamera::writeStops(const char *why)
+{
+    qCDebug(lcCamera) << "automatic stop of every axis:" << why << this;
+    drive(Stop, m_lastPanSpeed, m_lastTiltSpeed);
+    stopZooming();
+    stopFocusing();
 }
 
 void IPCamera::drive(Direction direction, int panSpeed, int tiltSpeed)
 {
+    m_lastPanSpeed = panSpeed;
+    m_lastTiltSpeed = tiltSpeed;
     ViscaCommand command;
     command << PanTiltDrive << mod255(panSpeed) << mod255(tiltSpeed) << direction.pan << direction.tilt
             << Terminator;
@@ -397,7 +422,9 @@ void IPCamera::onInquiryTimeout()
         return;
     qCDebug(lcCamera) << "inquiry of kind" << m_inquiryQueue.constFirst().inquiryKind
                       << "unanswered, given up" << this;
-    const bool linkUp = m_socket->state() == QAbstractSocket::ConnectedState;
+    const bool linkUp = m_link->state() == QAbstractSocket::ConnectedState;
+    // Its answer may still come, late, while a later inquiry waits on the wire.
+    ++m_lateAnswersOwed;
     releaseHead();
     if (linkUp && ++m_timeoutsInRow == UnresponsiveAfter) {
         m_unresponsive = true;
@@ -408,37 +435,9 @@ void IPCamera::onInquiryTimeout()
 
 // ---- Reading ----------------------------------------------------------------------------------------
 
-void IPCamera::onReadyRead()
+void IPCamera::onReply(const QByteArray &frame, int requestKind)
 {
-    const QByteArray data = m_socket->readAll();
-    feedFramer(data.constData(), data.size());
-}
-
-void IPCamera::feedFramer(const char *data, qint64 size)
-{
-    for (qint64 i = 0; i < size; ++i) {
-        const quint8 byte = quint8(data[i]);
-        if (m_frameIndex < 0) {
-            // Only replies of camera 1 are read; notices and other addresses are skipped byte by byte.
-            if (byte == ReplyAddress) {
-                m_frame[0] = byte;
-                m_frameIndex = 0;
-            }
-            continue;
-        }
-        if (m_frameIndex + 1 >= MaxReplyLength) {
-            m_frameIndex = -1;
-            continue;
-        }
-        m_frame[++m_frameIndex] = byte;
-        if (byte == Terminator && (i + 1 == size || quint8(data[i + 1]) == ReplyAddress)) {
-            quint8 frame[MaxReplyLength];
-            const int length = m_frameIndex + 1;
-            std::copy(m_frame, m_frame + length, frame);
-            m_frameIndex = -1;
-            dispatchReply(frame, length);
-        }
-    }
+    dispatchReply(reinterpret_cast<const quint8 *>(frame.constData()), int(frame.size()), requestKind);
 }
 
 void IPCamera::noteCameraAlive()
@@ -447,20 +446,43 @@ void IPCamera::noteCameraAlive()
     if (m_unresponsive) {
         m_unresponsive = false;
         qCDebug(lcCamera) << "camera answers again" << this;
-        Q_EMIT clientStateChanged(stateName(m_socket->state()));
+        Q_EMIT clientStateChanged(stateName(m_link->state()));
     }
 }
 
-void IPCamera::dispatchReply(const quint8 *frame, int length)
+void IPCamera::dispatchReply(const quint8 *frame, int length, int requestKind)
 {
     noteCameraAlive();
+    const int head = m_inquiryQueue.isEmpty() ? NoInquiry : m_inquiryQueue.constFirst().inquiryKind;
+    // A link that knows the request a reply answers (Sony's sequence numbers) settles it: a reply to
+    // anything but the inquiry on the wire releases nothing and stores nothing.
+    if (requestKind != ViscaLink::Unknown && requestKind != head) {
+        if (length >= 2 && (frame[1] & ReplyTypeMask) != ErrorReplyType && length != ShortReplyLength
+            && requestKind != NoInquiry)
+            qCDebug(lcCamera) << "answer of inquiry kind" << requestKind << "given up before, dropped"
+                              << this;
+        else if (length == ShortReplyLength)
+            Q_EMIT clientStatusUpdated();
+        return;
+    }
     if (length >= 2 && (frame[1] & ReplyTypeMask) == ErrorReplyType) {
         releaseHead();
         return;
     }
     if (m_currentInquiry >= FirstInquiryKind && m_currentInquiry <= LastInquiryKind
         && length != ShortReplyLength) {
-        const int kind = m_currentInquiry;
+        // An answer with no inquiry on the wire is a late one of an inquiry given up: it belongs to
+        // nothing. After a give-up the late answer may also arrive while the next inquiry waits, so
+        // until an answer of the right form has come, one that cannot be the waiting one's is dropped.
+        const int kind = head;
+        if (kind == NoInquiry
+            || (requestKind == ViscaLink::Unknown && m_lateAnswersOwed > 0
+                && !viscaAnswerFitsKind(kind, frame, length))) {
+            qCDebug(lcCamera) << "answer of an inquiry given up dropped, waiting for kind" << kind << this;
+            if (m_lateAnswersOwed > 0)
+                --m_lateAnswersOwed;
+            return;
+        }
         storeAnswer(kind, frame, length);
         releaseHead();
         if (kind == WbModeInquiry)

@@ -3,6 +3,7 @@
 #include "camerawrapper.h"
 #include "viscacommand.h"
 #include "viscapackets.h"
+#include "viscatransport.h"
 
 #include <QAbstractSocket>
 #include <QElapsedTimer>
@@ -11,10 +12,11 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
-class QTcpSocket;
 class QTimer;
+class ViscaLink;
 
-// A camera reached over the network: VISCA over TCP port 5678 plus the camera's HTTP services.
+// A camera reached over the network: VISCA (over TCP, UDP or Sony's VISCA over IP, see ViscaLink) plus
+// the camera's HTTP services.
 //
 // Commands are written at once; status inquiries go through a queue with one inquiry on the wire, because
 // VISCA answers carry no tag and the kind of the last inquiry written is all that says how to read one.
@@ -37,8 +39,15 @@ public:
     // address) keeps the transfer alive past any timeout and would otherwise fill the memory.
     static constexpr qint64 MaxSnapshotBytes = 32 * 1024 * 1024;
     static constexpr qint64 MaxDeviceConfigBytes = 64 * 1024;
+    // How long closing the link may wait for buffered packets to leave.
+    static constexpr int DrainTimeout = 500;
 
-    IPCamera(const QString &cameraId, const QString &cameraName, const QString &deviceName);
+    // Port 0: the transport's default.
+    IPCamera(const QString &cameraId,
+             const QString &cameraName,
+             const QString &deviceName,
+             ViscaTransport transport = ViscaTransport::Tcp,
+             quint16 port = 0);
     ~IPCamera() override;
 
     void downloadSnapshot(int presetNum) override;
@@ -106,6 +115,9 @@ public:
     void setMotionSync(bool on) override;
     void clearPreset(int presetNum) override;
 
+    ViscaTransport transport() const { return m_transport; }
+    quint16 port() const { return m_port; }
+
     // The name clientStateChanged uses for a socket state.
     static QString stateName(QAbstractSocket::SocketState state);
 
@@ -116,7 +128,6 @@ public Q_SLOTS:
     void onClientStateChanged(QAbstractSocket::SocketState state);
     void onFinishDownloadImage(QNetworkReply *reply);
     void onGetName(QNetworkReply *reply);
-    void onReadyRead();
     void onTimer();
 
 private Q_SLOTS:
@@ -126,6 +137,8 @@ private Q_SLOTS:
 private:
     void writeCommand(const ViscaCommand &command);
     void drive(ViscaPackets::Direction direction, int panSpeed, int tiltSpeed);
+    // Pan-tilt, zoom and focus stop, in this order.
+    void writeStops(const char *why);
     void sendSwitch(const ViscaPackets::Header &header, bool on);
     void sendDirectValue(const ViscaPackets::Header &header, int value);
     void sendWholeByteValue(const ViscaPackets::Header &header, int value);
@@ -134,15 +147,17 @@ private:
     void writeHead();
     void releaseHead();
     void clearQueue();
-    void feedFramer(const char *data, qint64 size);
-    void dispatchReply(const quint8 *frame, int length);
+    void onReply(const QByteArray &frame, int requestKind);
+    void dispatchReply(const quint8 *frame, int length, int requestKind);
     void storeAnswer(int kind, const quint8 *frame, int length);
     void noteCameraAlive();
     void scheduleRetry();
     void stopRetrying();
     QString currentStateName() const;
 
-    QTcpSocket *m_socket = nullptr;
+    ViscaTransport m_transport;
+    quint16 m_port;
+    ViscaLink *m_link = nullptr;
     QNetworkAccessManager *m_pictureManager = nullptr;
     QNetworkAccessManager *m_nameManager = nullptr;
     QMap<QNetworkReply *, int> m_pictureRequests;
@@ -153,13 +168,12 @@ private:
     int m_currentInquiry = ViscaPackets::NoInquiry;
     bool m_userDisconnect = false;
 
-    // Reply framing, kept across reads so a frame split over several reads is joined.
-    int m_frameIndex = -1;
-    quint8 m_frame[ViscaPackets::MaxReplyLength] = {};
-
     QTimer *m_inquiryTimer = nullptr;
     int m_timeoutsInRow = 0;
     bool m_unresponsive = false;
+    // Inquiries given up whose answers may still come; while there are any, an answer of the wrong form
+    // for the inquiry on the wire is taken for one of them and dropped.
+    int m_lateAnswersOwed = 0;
 
     // Re-opening a link the camera dropped: one attempt at once, then a back-off until the link is up or
     // the user disconnects.
@@ -167,4 +181,7 @@ private:
     bool m_relinking = false;
     int m_retryAttempt = 0;
     QElapsedTimer m_linkUp;
+    // The speeds of the last pan-tilt packet: the automatic stop carries them like the operator's does.
+    int m_lastPanSpeed = 5;
+    int m_lastTiltSpeed = 5;
 };

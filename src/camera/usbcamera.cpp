@@ -100,6 +100,11 @@ void USBCamera::connectCamera()
     m_zoomSpeedRange = toSpeedRange(m_library->getZoomCtrlRanges());
     m_focusSpeedRange = toSpeedRange(m_library->getFocusCtrlRanges());
     m_connected = true;
+    // A device that was moving when it was last closed (or by another program) starts from rest.
+    qCDebug(lcCamera) << "automatic stop of every axis: link opened" << cameraId();
+    checkResult(m_library->stopMoving());
+    checkResult(m_library->stopZooming());
+    checkResult(m_library->stopFocusing());
     m_pollStep = 0;
     m_pollTimer->start(kPollIntervalMs);
     Q_EMIT clientConnected();

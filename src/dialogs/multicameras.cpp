@@ -2,11 +2,10 @@
 
 #include "appservices.h"
 #include "appsettings.h"
+#include "camerafactory.h"
 #include "camerawrapper.h"
 #include "darkstyle.h"
 #include "dialogslog.h"
-#include "ipcamera.h"
-#include "usbcamera.h"
 #include "usbdevicelist.h"
 
 #include <QComboBox>
@@ -18,7 +17,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpacerItem>
+#include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -30,6 +33,10 @@ QString numbered(const char *name, int n)
 {
     return QLatin1String(name) + QString::number(n);
 }
+
+// The transport choice's items, in this order.
+const ViscaTransport Transports[] = {ViscaTransport::Tcp, ViscaTransport::Udp, ViscaTransport::SonyUdp};
+const char *const TransportLabels[] = {"VISCA TCP", "VISCA UDP", "Sony VISCA over IP"};
 
 } // namespace
 
@@ -73,6 +80,10 @@ void MultiCameras::buildForm()
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, &MultiCameras::onOKClicked);
     connect(cancelButton, &QPushButton::clicked, this, &MultiCameras::onCancelClicked);
+    m_error = new QLabel(this);
+    m_error->setObjectName(QStringLiteral("multiDlgError"));
+    m_error->setWordWrap(true);
+    m_error->hide();
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cancelButton);
@@ -81,6 +92,7 @@ void MultiCameras::buildForm()
 
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(columns);
+    outer->addWidget(m_error);
     outer->addLayout(buttons);
 }
 
@@ -110,11 +122,31 @@ QGroupBox *MultiCameras::buildSlot(int n, CameraSlot &slot)
     slot.device->setObjectName(numbered("usbCam", n));
     slot.device->setEditable(false);
 
+    slot.transport = new QComboBox(group);
+    slot.transport->setObjectName(numbered("viscaTransport", n));
+    for (const char *label : TransportLabels)
+        slot.transport->addItem(QLatin1String(label));
+    slot.port = new QSpinBox(group);
+    slot.port->setObjectName(numbered("viscaPort", n));
+    slot.port->setRange(1, 65535);
+    slot.port->setValue(ViscaTransports::defaultPort(ViscaTransport::Tcp));
+    // A new transport brings its usual port; the operator can still change it afterwards.
+    connect(slot.transport, &QComboBox::currentIndexChanged, slot.port, [port = slot.port](int index) {
+        if (index >= 0 && index < int(std::size(Transports)))
+            port->setValue(ViscaTransports::defaultPort(Transports[index]));
+    });
+    auto *link = new QHBoxLayout;
+    link->addWidget(slot.transport, 1);
+    link->addWidget(slot.port);
+    auto *linkLabel = new QLabel(QStringLiteral("Protocol / Port"), group);
+    linkLabel->setObjectName(numbered("viscaLabel", n));
+
     auto *form = new QFormLayout(group);
     form->addRow(nameLabel, slot.name);
     form->setItem(1, QFormLayout::SpanningRole,
                   new QSpacerItem(0, 4, QSizePolicy::Minimum, QSizePolicy::Fixed));
     form->addRow(slot.ipRadio, slot.address);
+    form->addRow(linkLabel, link);
     form->addRow(slot.usbRadio, slot.device);
     return group;
 }
@@ -138,17 +170,22 @@ void MultiCameras::loadSlots()
         m_slots[i].name->setText(cameras.at(i)->cameraName());
 
     for (int i = 0; i < count; ++i) {
-        const CameraWrapper *camera = cameras.at(i);
+        const CameraRecord record = CameraFactory::recordOf(*cameras.at(i));
         CameraSlot &slot = m_slots[i];
-        switch (camera->cameraType()) {
+        switch (record.type) {
         case NetworkCamera:
             slot.ipRadio->setChecked(true);
-            slot.address->setText(camera->cameraId());
+            slot.address->setText(record.id);
+            slot.transport->setCurrentIndex(
+                int(std::find(std::begin(Transports), std::end(Transports), record.transport)
+                    - std::begin(Transports)));
+            // After the transport, whose change fills in its default port.
+            slot.port->setValue(record.port);
             break;
         case UsbCamera: {
             slot.usbRadio->setChecked(true);
             // A device that is not attached now leaves the combo on its first device (or empty).
-            const int index = slot.device->findText(camera->deviceName(), Qt::MatchExactly);
+            const int index = slot.device->findText(record.deviceName, Qt::MatchExactly);
             if (index >= 0)
                 slot.device->setCurrentIndex(index);
             slot.address->setText(UsbCameraAddress);
@@ -163,30 +200,42 @@ void MultiCameras::loadSlots()
 
 void MultiCameras::onOKClicked()
 {
-    // The camera objects only carry the four stored values; constructing one opens nothing.
-    QList<CameraWrapper *> cameras;
-    cameras.reserve(SlotCount);
+    QList<CameraRecord> records;
+    records.reserve(SlotCount);
     for (const CameraSlot &slot : m_slots) {
-        const QString name = slot.name->text();
+        CameraRecord record;
+        record.name = slot.name->text();
         if (slot.ipRadio->isChecked()) {
-            const QString address = slot.address->text();
-            cameras.append(new IPCamera(address, name, address));
+            record.type = CameraRecord::NetworkType;
+            record.id = slot.address->text();
+            record.deviceName = record.id;
+            record.transport
+                = Transports[qBound(0, slot.transport->currentIndex(), int(std::size(Transports)) - 1)];
+            record.port = quint16(slot.port->value());
         } else {
-            const QString device = slot.device->currentText();
-            cameras.append(new USBCamera(device, name, device));
+            record.type = CameraRecord::UsbType;
+            record.id = slot.device->currentText();
+            record.deviceName = record.id;
         }
+        records.append(record);
+    }
+
+    // Two cameras on one address and port would share one link: which camera an answer is from could
+    // not be told.
+    const QString problem = CameraFactory::sharedLinkProblem(records);
+    if (!problem.isEmpty()) {
+        m_error->setText(problem);
+        m_error->show();
+        qCDebug(lcDialogs) << "camera list refused:" << problem;
+        return;
     }
 
     if (AppServices *services = appServices()) {
-        services->settings()->writeCameraList(cameras);
-        qCDebug(lcDialogs) << "camera list of" << cameras.size() << "slots written";
+        services->settings()->writeCameraRecords(records);
+        qCDebug(lcDialogs) << "camera list of" << records.size() << "slots written";
     } else {
         qCWarning(lcDialogs) << "no application services; the camera list was not written";
     }
-
-    for (CameraWrapper *camera : std::as_const(cameras))
-        camera->deleteLater();
-
     accept();
 }
 

@@ -8,12 +8,14 @@
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
+class QLabel;
 class QRadioButton;
+class QSpinBox;
 
 // The eight camera slots of the control window: each a display name and either a network camera given by
-// its address or an attached USB camera. Shows the application's camera list when opened and writes the
-// new list to the settings store on OK; rebuilding the live cameras from it is the caller's job, after an
-// Accepted result.
+// its address, VISCA transport and port, or an attached USB camera. Shows the application's camera list when
+// opened and writes the new list to the settings store on OK; rebuilding the live cameras from it is the
+// caller's job, after an Accepted result.
 class MultiCameras : public QDialog
 {
     Q_OBJECT
@@ -36,6 +38,8 @@ private:
         QLineEdit *address = nullptr;
         QRadioButton *usbRadio = nullptr;
         QComboBox *device = nullptr;
+        QComboBox *transport = nullptr; // "VISCA TCP", "VISCA UDP", "Sony VISCA over IP"
+        QSpinBox *port = nullptr;
     };
 
     void buildForm();
@@ -44,4 +48,5 @@ private:
     void loadSlots();
 
     std::array<CameraSlot, SlotCount> m_slots;
+    QLabel *m_error = nullptr;
 };

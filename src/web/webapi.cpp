@@ -3,6 +3,7 @@
 #include "appservices.h"
 #include "appsettings.h"
 #include "cameracontrol.h"
+#include "camerafactory.h"
 #include "camerawrapper.h"
 #include "httpserverwrapper.h"
 #include "ipcamera.h"
@@ -278,12 +279,10 @@ enum ControlMethod {
     ZoomOut = 8,
 };
 
-// One camera of a "/cam/saveSettings" list, before any camera object is built from it.
+// One camera of a "/cam/saveSettings" list: its record, and the tally sources it names.
 struct CameraEntry
 {
-    bool isUsb = false;
-    QString name;
-    QString camId;
+    CameraRecord record;
     // Absent from an older client's list: the stored sources stay.
     std::optional<QString> tallyObs;
     std::optional<QString> tallyVmix;
@@ -302,8 +301,10 @@ bool readTallySource(const QJsonObject &object, const char *key, std::optional<Q
     return true;
 }
 
-// The eight entries of the browser's camera list, or nothing when the text is not a list of eight
-// complete entries (then nothing may change).
+// The eight camera slots of the browser's list, or nothing when the text is not a list of eight
+// complete entries, or an entry names an unknown transport, a bad port or a bad tally source (then
+// nothing may change). "transport" and "port" are optional: absent, a network camera gets tcp and the
+// transport's port.
 std::optional<QList<CameraEntry>> parseCameraList(const QString &camListJson)
 {
     const QJsonArray array = QJsonDocument::fromJson(camListJson.toUtf8()).array();
@@ -315,12 +316,34 @@ std::optional<QList<CameraEntry>> parseCameraList(const QString &camListJson)
         if (!object.contains(QLatin1String("camId")) || !object.contains(QLatin1String("isUsb"))
             || !object.contains(QLatin1String("name")))
             return std::nullopt;
+        CameraEntry entry;
+        CameraRecord &record = entry.record;
         // Only JSON true makes a USB camera; "true" as text does not.
-        CameraEntry entry{object.value(QLatin1String("isUsb")).toBool(false),
-                          object.value(QLatin1String("name")).toString(),
-                          object.value(QLatin1String("camId")).toString(),
-                          {},
-                          {}};
+        record.type = object.value(QLatin1String("isUsb")).toBool(false) ? CameraRecord::UsbType
+                                                                         : CameraRecord::NetworkType;
+        record.name = object.value(QLatin1String("name")).toString();
+        record.id = object.value(QLatin1String("camId")).toString();
+        record.deviceName = record.id;
+        const QJsonValue transport = object.value(QLatin1String("transport"));
+        if (!transport.isUndefined()) {
+            const std::optional<ViscaTransport> known
+                = transport.isString() ? ViscaTransports::fromName(transport.toString()) : std::nullopt;
+            if (!known)
+                return std::nullopt;
+            record.transport = *known;
+        }
+        record.port = ViscaTransports::defaultPort(record.transport);
+        const QJsonValue port = object.value(QLatin1String("port"));
+        if (!port.isUndefined()) {
+            // A whole number 1..65535; 5678.5, "5678" and 0 are not ports.
+            const double number = port.toDouble(-1);
+            const std::optional<quint16> valid = port.isDouble() && number == qint64(number)
+                                                     ? ViscaTransports::portFrom(qint64(number))
+                                                     : std::nullopt;
+            if (!valid)
+                return std::nullopt;
+            record.port = *valid;
+        }
         if (!readTallySource(object, "tallyObs", entry.tallyObs)
             || !readTallySource(object, "tallyVmix", entry.tallyVmix))
             return std::nullopt;
@@ -335,13 +358,14 @@ void saveTallySources(const QList<CameraEntry> &entries, AppSettings *settings, 
     for (const CameraEntry &entry : entries) {
         if (!entry.tallyObs && !entry.tallyVmix)
             continue;
-        const QString obs = entry.tallyObs.value_or(settings->tallyObs(entry.camId));
-        const QString vmix = entry.tallyVmix.value_or(settings->tallyVmix(entry.camId));
+        const QString &id = entry.record.id;
+        const QString obs = entry.tallyObs.value_or(settings->tallyObs(id));
+        const QString vmix = entry.tallyVmix.value_or(settings->tallyVmix(id));
         if (tally) {
-            tally->setSources(entry.camId, obs, vmix);
+            tally->setSources(id, obs, vmix);
         } else {
-            settings->setTallyObs(entry.camId, obs);
-            settings->setTallyVmix(entry.camId, vmix);
+            settings->setTallyObs(id, obs);
+            settings->setTallyVmix(id, vmix);
         }
     }
 }
@@ -358,11 +382,14 @@ void WebApi::onGetCameraSettings(HttpResponse *resp)
 {
     QJsonArray camList;
     for (const CameraWrapper *camera : cameraList()) {
-        camList.append(QJsonObject{{QStringLiteral("isUsbCam"), camera->cameraType() == 1},
-                                   {QStringLiteral("camId"), camera->cameraId()},
-                                   {QStringLiteral("camName"), camera->cameraName()},
-                                   {QStringLiteral("tallyObs"), m_settings->tallyObs(camera->cameraId())},
-                                   {QStringLiteral("tallyVmix"), m_settings->tallyVmix(camera->cameraId())}});
+        const CameraRecord record = CameraFactory::recordOf(*camera);
+        camList.append(QJsonObject{{QStringLiteral("isUsbCam"), record.type == CameraRecord::UsbType},
+                                   {QStringLiteral("camId"), record.id},
+                                   {QStringLiteral("camName"), record.name},
+                                   {QStringLiteral("transport"), ViscaTransports::name(record.transport)},
+                                   {QStringLiteral("port"), int(record.port)},
+                                   {QStringLiteral("tallyObs"), m_settings->tallyObs(record.id)},
+                                   {QStringLiteral("tallyVmix"), m_settings->tallyVmix(record.id)}});
     }
     replyOk({{QStringLiteral("usbDevices"), QJsonArray::fromStringList(attachedUsbDevices())},
              {QStringLiteral("camList"), camList}},
@@ -419,15 +446,10 @@ void WebApi::onSaveCameraSettings(HttpResponse *resp, const QString &camListJson
         replyFailed(WrongCameraSettings, resp);
         return;
     }
-    QList<CameraWrapper *> configuration;
-    for (const CameraEntry &entry : *entries) {
-        if (entry.isUsb)
-            configuration.append(new USBCamera(entry.camId, entry.name, entry.camId));
-        else
-            configuration.append(new IPCamera(entry.camId, entry.name, entry.camId));
-    }
-    m_settings->writeCameraList(configuration);
-    qDeleteAll(configuration);
+    QList<CameraRecord> records;
+    for (const CameraEntry &entry : *entries)
+        records.append(entry.record);
+    m_settings->writeCameraRecords(records);
     saveTallySources(*entries, m_settings, m_tally);
 
     // A motion leased on a camera of the old list ends before that camera goes.

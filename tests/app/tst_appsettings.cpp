@@ -31,6 +31,9 @@ private Q_SLOTS:
     void cameraList();
     void limitOutsideTableIsNotRead();
     void damagedCameraListIsBounded();
+    void viscaTransportRoundTrip();
+    void viscaTransportDefaults_data();
+    void viscaTransportDefaults();
     void serializedValuesAreDropped_data();
     void serializedValuesAreDropped();
     void joystickSelection_data();
@@ -329,6 +332,100 @@ void tst_AppSettings::cameraList()
     QVERIFY(qobject_cast<USBCamera *>(read.at(2)));
     QCOMPARE(read.at(2)->deviceName(), QString("PTZ Cam"));
     qDeleteAll(read);
+}
+
+void tst_AppSettings::viscaTransportRoundTrip()
+{
+    TestDataHome home;
+    QList<CameraRecord> records;
+    for (int i = 0; i < 3; ++i) {
+        CameraRecord record;
+        record.id = QString("10.0.1.%1").arg(i + 1);
+        record.name = QString("Cam %1").arg(i + 1);
+        record.deviceName = record.id;
+        records.append(record);
+    }
+    records[1].transport = ViscaTransport::Udp;
+    records[1].port = 1300;
+    records[2].transport = ViscaTransport::SonyUdp;
+    records[2].port = 52381;
+    QString fileName;
+    {
+        AppSettings settings;
+        fileName = settings.fileName();
+        settings.writeCameraRecords(records);
+    }
+    {
+        QSettings file(fileName, QSettings::IniFormat);
+        QCOMPARE(file.value("10.0.1.1_visca_transport").toString(), QString("tcp"));
+        QCOMPARE(file.value("10.0.1.1_visca_port").toInt(), 5678);
+        QCOMPARE(file.value("10.0.1.2_visca_transport").toString(), QString("udp"));
+        QCOMPARE(file.value("10.0.1.2_visca_port").toInt(), 1300);
+        QCOMPARE(file.value("10.0.1.3_visca_transport").toString(), QString("sony-udp"));
+        QCOMPARE(file.value("10.0.1.3_visca_port").toInt(), 52381);
+    }
+    AppSettings settings;
+    QCOMPARE(settings.readCameraRecords(), records);
+    // The cameras built from them use them.
+    QList<CameraWrapper *> cameras;
+    settings.readCameraList(cameras);
+    QCOMPARE(cameras.size(), 3);
+    auto *sony = qobject_cast<IPCamera *>(cameras.at(2));
+    QVERIFY(sony);
+    QCOMPARE(sony->transport(), ViscaTransport::SonyUdp);
+    QCOMPARE(sony->port(), quint16(52381));
+    QCOMPARE(qobject_cast<IPCamera *>(cameras.at(1))->port(), quint16(1300));
+    qDeleteAll(cameras);
+}
+
+void tst_AppSettings::viscaTransportDefaults_data()
+{
+    QTest::addColumn<QVariant>("transport"); // invalid: key absent
+    QTest::addColumn<QVariant>("port");
+    QTest::addColumn<QString>("readTransport");
+    QTest::addColumn<int>("readPort");
+
+    QTest::newRow("both absent") << QVariant() << QVariant() << "tcp" << 5678;
+    QTest::newRow("udp, port absent") << QVariant("udp") << QVariant() << "udp" << 1259;
+    QTest::newRow("sony-udp, port absent") << QVariant("sony-udp") << QVariant() << "sony-udp" << 52381;
+    QTest::newRow("tcp on another port") << QVariant("tcp") << QVariant(5000) << "tcp" << 5000;
+    QTest::newRow("unknown transport") << QVariant("serial") << QVariant() << "tcp" << 5678;
+    QTest::newRow("unknown transport keeps its port") << QVariant("UDP") << QVariant(1300) << "tcp" << 1300;
+    QTest::newRow("port 0") << QVariant("udp") << QVariant(0) << "udp" << 1259;
+    QTest::newRow("port 65536") << QVariant("sony-udp") << QVariant(65536) << "sony-udp" << 52381;
+    QTest::newRow("negative port") << QVariant("tcp") << QVariant(-1) << "tcp" << 5678;
+    QTest::newRow("port as text") << QVariant("udp") << QVariant("many") << "udp" << 1259;
+    QTest::newRow("highest port") << QVariant("udp") << QVariant(65535) << "udp" << 65535;
+}
+
+void tst_AppSettings::viscaTransportDefaults()
+{
+    QFETCH(QVariant, transport);
+    QFETCH(QVariant, port);
+    QFETCH(QString, readTransport);
+    QFETCH(int, readPort);
+
+    TestDataHome home;
+    QString fileName;
+    {
+        AppSettings settings;
+        fileName = settings.fileName();
+    }
+    {
+        QSettings file(fileName, QSettings::IniFormat);
+        file.setValue("cameraslist/size", 1);
+        file.setValue("cameraslist/1/cameratype", 0);
+        file.setValue("cameraslist/1/cameraid", "10.0.2.1");
+        if (transport.isValid())
+            file.setValue("10.0.2.1_visca_transport", transport);
+        if (port.isValid())
+            file.setValue("10.0.2.1_visca_port", port);
+    }
+    AppSettings settings;
+    const QList<CameraRecord> records = settings.readCameraRecords();
+    QCOMPARE(records.size(), 1);
+    QCOMPARE(ViscaTransports::name(records.at(0).transport), readTransport);
+    QCOMPARE(int(records.at(0).port), readPort);
 }
 
 void tst_AppSettings::limitOutsideTableIsNotRead()

@@ -225,6 +225,16 @@ test('camera settings dialog round trip', async () => {
   assert.equal(await page.inputValue('#camName2'), 'Camera2');
   await page.fill('#camName3', 'Stage Left');
   await page.fill('#camAddress3', '127.0.8.9');
+  // A new transport fills in its port; a port typed afterwards is kept.
+  assert.equal(await page.inputValue('#camTransport3'), 'tcp');
+  assert.equal(await page.inputValue('#camPort3'), '5678');
+  await page.selectOption('#camTransport3', 'sony-udp');
+  assert.equal(await page.inputValue('#camPort3'), '52381');
+  // Per-camera keys belong to the camera's address: the unset slots share one, so row 4 gets its own.
+  await page.fill('#camAddress4', '127.0.8.10');
+  await page.selectOption('#camTransport4', 'udp');
+  assert.equal(await page.inputValue('#camPort4'), '1259');
+  await page.fill('#camPort4', '1300');
   await page.click('#cameraSettingsSave');
   assert.equal(await page.isVisible('#cameraSettingsDialog'), false);
   const settings = await waitFor(async () => {
@@ -232,7 +242,13 @@ test('camera settings dialog round trip', async () => {
     return data.camList[2].camName === 'Stage Left' ? data : null;
   }, 3000, 'saved list');
   assert.equal(settings.camList[2].camId, '127.0.8.9');
+  assert.equal(settings.camList[2].transport, 'sony-udp');
+  assert.equal(settings.camList[2].port, 52381);
+  assert.equal(settings.camList[3].transport, 'udp');
+  assert.equal(settings.camList[3].port, 1300);
   assert.equal(settings.camList[0].camId, CAMERAS[0]);
+  assert.equal(settings.camList[0].transport, 'tcp');
+  assert.equal(settings.camList[0].port, 5678);
   assert.equal(await page.getAttribute('label[for="camera3"]', 'title'), 'Stage Left');
   await page.context().close();
 });

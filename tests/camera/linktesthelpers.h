@@ -18,6 +18,13 @@ inline QByteArray bytes(const char *hex)
 inline const QList<QByteArray> PollingOrder{bytes("81 09 04 47 FF"), bytes("81 09 04 48 FF"),
                                             bytes("81 09 04 38 FF")};
 
+// The automatic stops every opened link starts with: pan-tilt (at the speeds given), zoom, focus.
+inline QList<QByteArray> linkStops(const char *panTiltSpeeds = "05 05")
+{
+    return {QByteArray::fromHex(QByteArray("81 01 06 01 ") + panTiltSpeeds + " 03 03 FF"),
+            bytes("81 01 04 07 00 FF"), bytes("81 01 04 08 00 FF")};
+}
+
 inline bool waitConnected(QSignalSpy &connected, int count = 1, int timeout = 5000)
 {
     return QTest::qWaitFor([&] { return connected.count() >= count; }, timeout) && connected.count() == count;

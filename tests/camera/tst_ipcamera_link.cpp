@@ -20,6 +20,23 @@ const QString DroppedAddress = QStringLiteral("127.0.1.21");
 const QString UserDisconnectAddress = QStringLiteral("127.0.1.23");
 const QString ConnectingAddress = QStringLiteral("127.0.1.32");
 const QString DestroyedAddress = QStringLiteral("127.0.1.33");
+const QString StopsAddress = QStringLiteral("127.0.1.34");
+
+// The packets the simulator received on the n-th VISCA connection of an address (1 = the first).
+QList<QByteArray> packetsOfLink(const PtzSimProcess &sim, const QString &address, int link)
+{
+    QList<QByteArray> packets;
+    int connects = 0;
+    for (const PtzSimProcess::LogEntry &entry : sim.log()) {
+        if (entry.address != address)
+            continue;
+        if (entry.event == QLatin1String("CONNECT"))
+            ++connects;
+        else if (entry.event == QLatin1String("RX") && connects == link)
+            packets.append(entry.packet);
+    }
+    return packets;
+}
 
 } // namespace
 
@@ -29,6 +46,7 @@ class TestIPCameraLink : public QObject
 
 private Q_SLOTS:
     void droppedLinkReopened();
+    void linkOpensWithStops();
     void userDisconnectNotReopened();
     void disconnectWhileConnecting();
     void destroyedCameraClosesLink();
@@ -71,10 +89,34 @@ void TestIPCameraLink::droppedLinkReopened()
     // The link going down is reported through the states only.
     QCOMPARE(disconnected.count(), 0);
 
-    // The re-opened link polls from the start again.
-    sim.clearLog();
-    QVERIFY(sim.waitForRx(DroppedAddress, PollingOrder.at(0), 3000));
-    QCOMPARE(sim.rxPackets(DroppedAddress).first(), PollingOrder.at(0));
+    // The re-opened link starts with the automatic stops and polls from the start again.
+    QVERIFY(sim.waitForRx(DroppedAddress, PollingOrder.at(0), 3000, 2));
+    QCOMPARE(packetsOfLink(sim, DroppedAddress, 2).mid(0, 4),
+             linkStops() + QList<QByteArray>{PollingOrder.at(0)});
+}
+
+void TestIPCameraLink::linkOpensWithStops()
+{
+    PtzSimProcess sim;
+    QVERIFY2(sim.start({StopsAddress}), qPrintable(sim.errorString()));
+    IPCamera camera(StopsAddress, QStringLiteral("Cam"), QStringLiteral("Dev"));
+    QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
+    camera.connectCamera();
+    QVERIFY(waitConnected(connected));
+    // First connect: the three stops before anything else, the first inquiry after them.
+    QVERIFY(sim.waitForRx(StopsAddress, PollingOrder.at(0), 3000));
+    QCOMPARE(packetsOfLink(sim, StopsAddress, 1).mid(0, 4),
+             linkStops() + QList<QByteArray>{PollingOrder.at(0)});
+
+    // The link drops during a pan: the stop of that pan is lost with it...
+    camera.moveLeft(9, 7);
+    QVERIFY(sim.waitForRx(StopsAddress, bytes("81 01 06 01 09 07 01 03 FF")));
+    QVERIFY(sim.control(StopsAddress, QStringLiteral("drop")).startsWith(QLatin1String("OK")));
+    QVERIFY(waitConnected(connected, 2));
+    // ...and the re-opened link starts with the stops, at the speeds of the pan.
+    QVERIFY(sim.waitForEvent(StopsAddress, QStringLiteral("CONNECT"), 3000, 2));
+    QVERIFY(QTest::qWaitFor([&] { return packetsOfLink(sim, StopsAddress, 2).size() >= 3; }, 3000));
+    QCOMPARE(packetsOfLink(sim, StopsAddress, 2).mid(0, 3), linkStops("09 07"));
 }
 
 void TestIPCameraLink::userDisconnectNotReopened()

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 // IPCamera against the camera simulator, as in production: every packet of the command set as the
@@ -28,6 +29,7 @@ const QString PollingAddress = QStringLiteral("127.0.1.22");
 const QString PictureAddress = QStringLiteral("127.0.1.28");
 const QString NameAddress = QStringLiteral("127.0.1.29");
 const QString ClosedAddress = QStringLiteral("127.0.1.30");
+const QString LateAddress = QStringLiteral("127.0.21.40");
 
 const QList<QByteArray> PollingOrder{
     bytes("81 09 04 47 FF"), bytes("81 09 04 48 FF"), bytes("81 09 04 38 FF"), bytes("81 09 04 4A FF"),
@@ -171,6 +173,8 @@ private Q_SLOTS:
     void packets();
     void commandsWhileClosedAreDropped();
     void pollingCycle();
+    void lateAnswersNotMisfiled_data();
+    void lateAnswersNotMisfiled();
     void pictureBytesOnDisk();
     void twoDownloadsBackToBack();
     void pictureErrorWritesNothing();
@@ -179,39 +183,56 @@ private Q_SLOTS:
 private:
     TestDataHome m_home;
     PtzSimProcess m_packetSim;
-    std::unique_ptr<IPCamera> m_packetCamera;
+    // One camera per transport, all on the simulator's address.
+    std::map<QString, std::unique_ptr<IPCamera>> m_packetCameras;
 };
 
 void TestIPCameraSim::initTestCase()
 {
-    QVERIFY2(m_packetSim.start({PacketsAddress}), qPrintable(m_packetSim.errorString()));
-    m_packetCamera = std::make_unique<IPCamera>(PacketsAddress, QStringLiteral("Cam"), QStringLiteral("Dev"));
-    QSignalSpy connected(m_packetCamera.get(), &CameraWrapper::clientConnected);
-    m_packetCamera->connectCamera();
-    QVERIFY(waitConnected(connected));
+    QVERIFY2(m_packetSim.start({PacketsAddress}, {QStringLiteral("--udp-port"), QStringLiteral("1259"),
+                                                  QStringLiteral("--sony-port"), QStringLiteral("52381")}),
+             qPrintable(m_packetSim.errorString()));
+    for (ViscaTransport transport : {ViscaTransport::Tcp, ViscaTransport::Udp, ViscaTransport::SonyUdp}) {
+        auto camera = std::make_unique<IPCamera>(PacketsAddress, QStringLiteral("Cam"), QStringLiteral("Dev"),
+                                                 transport);
+        QSignalSpy connected(camera.get(), &CameraWrapper::clientConnected);
+        camera->connectCamera();
+        QVERIFY2(waitConnected(connected), qPrintable(ViscaTransports::name(transport)));
+        m_packetCameras[ViscaTransports::name(transport)] = std::move(camera);
+    }
+    // The automatic stops of the opened links belong to no row.
+    QVERIFY(m_packetSim.waitForRx(PacketsAddress, bytes("81 01 04 08 00 FF"), 5000, 3));
 }
 
 void TestIPCameraSim::cleanupTestCase()
 {
-    m_packetCamera.reset();
+    m_packetCameras.clear();
     m_packetSim.stop();
 }
 
 void TestIPCameraSim::packets_data()
 {
+    QTest::addColumn<QString>("transport");
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QByteArray>("packet");
-    for (const PacketRow &row : packetRows())
-        QTest::newRow(row.name) << row.operation << bytes(row.packet);
+    for (const char *transport : {"tcp", "udp", "sony-udp"}) {
+        for (const PacketRow &row : packetRows())
+            QTest::newRow(
+                qPrintable(QStringLiteral("%1 %2").arg(QLatin1String(transport), QLatin1String(row.name))))
+                << QString::fromLatin1(transport) << row.operation << bytes(row.packet);
+    }
 }
 
 void TestIPCameraSim::packets()
 {
+    QFETCH(QString, transport);
     QFETCH(Operation, operation);
     QFETCH(QByteArray, packet);
 
+    IPCamera &camera = *m_packetCameras.at(transport);
+    QCOMPARE(ViscaTransports::name(camera.transport()), transport);
     m_packetSim.clearLog();
-    operation(*m_packetCamera);
+    operation(camera);
     QVERIFY2(m_packetSim.waitForRx(PacketsAddress, packet),
              qPrintable(m_packetSim.logLines().join(QLatin1Char('\n'))));
     // Exactly this packet, nothing before or after it (the polling inquiries aside).
@@ -235,10 +256,14 @@ void TestIPCameraSim::commandsWhileClosedAreDropped()
     QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
     camera.connectCamera();
     QVERIFY(waitConnected(connected));
-    // Nothing was kept for later: up to the first polling inquiry the simulator receives nothing.
+    // Nothing was kept for later: up to the first polling inquiry the simulator receives only the
+    // automatic stops of the opened link.
     QVERIFY(sim.waitForRx(ClosedAddress, PollingOrder.first()));
-    QCOMPARE(sim.rxPackets(ClosedAddress).first(), PollingOrder.first());
-    QCOMPARE(commandsOf(sim.rxPackets(ClosedAddress)), QList<QByteArray>());
+    // The pan-tilt stop carries the speeds of the last pan-tilt call, the table's "speeds modulo 255".
+    const QList<QByteArray> linkStops{bytes("81 01 06 01 00 01 03 03 FF"), bytes("81 01 04 07 00 FF"),
+                                      bytes("81 01 04 08 00 FF")};
+    QCOMPARE(sim.rxPackets(ClosedAddress).mid(0, 4), linkStops + QList<QByteArray>{PollingOrder.first()});
+    QCOMPARE(commandsOf(sim.rxPackets(ClosedAddress)), linkStops);
     QCOMPARE(camera.shutterPos, quint8(1));
     QCOMPARE(camera.irisPos, quint8(0));
 }
@@ -268,11 +293,12 @@ void TestIPCameraSim::pollingCycle()
 
     QVERIFY(QTest::qWaitFor([&] { return !cycles.isEmpty(); }, 15000));
     const QList<QByteArray> sent = sim.rxPackets(PollingAddress);
-    QCOMPARE(sent.mid(0, 12), PollingOrder);
+    // After the three automatic stops of the opened link.
+    QCOMPARE(sent.mid(3, 12), PollingOrder);
     // The cycle ends with the answer to the white balance inquiry, the last of the twelve.
     QCOMPARE(cycles.count(), 1);
-    QVERIFY(rxAtFirstCycle >= 12);
-    QCOMPARE(sim.rxPackets(PollingAddress).at(11), PollingOrder.last());
+    QVERIFY(rxAtFirstCycle >= 15);
+    QCOMPARE(sim.rxPackets(PollingAddress).at(14), PollingOrder.last());
     // Every answer is followed by a status update.
     QVERIFY(updated.count() >= 12);
 
@@ -283,7 +309,7 @@ void TestIPCameraSim::pollingCycle()
     QCOMPARE(connects.size(), 1);
     const QList<qint64> times = sim.rxTimestamps(PollingAddress);
     for (int step = 0; step < 12; ++step) {
-        const qint64 offset = times.at(step) - connects.first().msecs;
+        const qint64 offset = times.at(step + 3) - connects.first().msecs;
         const qint64 due = qint64(IPCamera::PollInterval) * (step + 1);
         QVERIFY2(offset >= due - 50 && offset <= due + 1500,
                  qPrintable(QStringLiteral("step %1 at %2 ms, due at %3 ms").arg(step).arg(offset).arg(due)));
@@ -309,7 +335,76 @@ void TestIPCameraSim::pollingCycle()
 
     // The next cycle starts over with the zoom position.
     QVERIFY(sim.waitForRx(PollingAddress, PollingOrder.first(), 5000, 2));
-    QCOMPARE(sim.rxPackets(PollingAddress).at(12), PollingOrder.first());
+    QCOMPARE(sim.rxPackets(PollingAddress).at(15), PollingOrder.first());
+}
+
+void TestIPCameraSim::lateAnswersNotMisfiled_data()
+{
+    QTest::addColumn<QStringList>("late"); // --late values
+
+    // The late 90 50 02 FF arrives when the shutter and iris inquiries after it have been answered.
+    QTest::newRow("focus mode late") << QStringList{"5:1300"};
+    // The late pan/tilt answer arrives while the late luminance inquiry is on the wire, the luminance
+    // answer after its own give-up.
+    QTest::newRow("pan/tilt and luminance late") << QStringList{"9,10:1200"};
+    // The late zoom answer arrives after the focus inquiry was answered in time, while the late focus
+    // mode inquiry is on the wire.
+    QTest::newRow("zoom and focus mode late") << QStringList{"3,5:1150"};
+}
+
+void TestIPCameraSim::lateAnswersNotMisfiled()
+{
+    QFETCH(QStringList, late);
+
+    QStringList args;
+    for (const QString &value : late)
+        args << QStringLiteral("--late") << value;
+    PtzSimProcess sim;
+    QVERIFY2(sim.start({LateAddress}, args), qPrintable(sim.errorString()));
+    const QStringList settings{"pan F66F",    "tilt 0200",  "zoom 1A2B", "focuslock 1", "focus 0C0D",
+                               "autofocus 1", "shutter 18", "iris 12",   "bright 17",   "luminance 200",
+                               "contrast 9",  "hue 31",     "aemode 10", "wbmode 5"};
+    for (const QString &setting : settings)
+        QVERIFY(sim.control(LateAddress, QStringLiteral("set ") + setting).startsWith(QLatin1String("OK")));
+
+    IPCamera camera(LateAddress, QStringLiteral("Cam"), QStringLiteral("Dev"));
+    const IPCamera fresh(LateAddress, QStringLiteral("Fresh"), QStringLiteral("Dev"));
+    // After every status update each value is either still the one before the first reading or the
+    // camera's own: never the answer of another kind.
+    QStringList misfiled;
+    auto check = [&](const char *what, int value, int before, int expected) {
+        if (value != before && value != expected)
+            misfiled.append(QStringLiteral("%1=%2").arg(QLatin1String(what)).arg(value));
+    };
+    auto position = [](const quint8 *p) {
+        return (p[0] << 12) | (p[1] << 8) | (p[2] << 4) | p[3];
+    };
+    connect(&camera, &CameraWrapper::clientStatusUpdated, this, [&] {
+        check("zoom", position(camera.zoomPos), position(fresh.zoomPos), 0x1A2B);
+        check("focus", position(camera.focusPos), position(fresh.focusPos), 0x0C0D);
+        check("pan", position(camera.panPos), position(fresh.panPos), 0xF66F);
+        check("tilt", position(camera.tiltPos), position(fresh.tiltPos), 0x0200);
+        check("autofocus", camera.isAutoFocus, fresh.isAutoFocus, 1);
+        check("shutter", camera.shutterPos, fresh.shutterPos, 18);
+        check("iris", camera.irisPos, fresh.irisPos, 12);
+        check("bright", camera.brightPos, fresh.brightPos, 17);
+        check("luminance", camera.luminance, fresh.luminance, 200);
+        check("contrast", camera.contrast, fresh.contrast, 9);
+        check("hue", camera.hue, fresh.hue, 31);
+        check("aemode", camera.aeMode, fresh.aeMode, 10);
+        check("wbmode", camera.wbMode, fresh.wbMode, 5);
+    });
+    QSignalSpy connected(&camera, &CameraWrapper::clientConnected);
+    QSignalSpy updated(&camera, &CameraWrapper::clientStatusUpdated);
+    camera.connectCamera();
+    QVERIFY(waitConnected(connected));
+    // Two whole cycles with their late answers.
+    QTest::qWait(2 * IPCamera::PollSteps * IPCamera::PollInterval + 1500);
+    QVERIFY2(misfiled.isEmpty(), qPrintable(misfiled.join(QLatin1Char(' '))));
+    // The kinds answered in time were read all the same.
+    QVERIFY(updated.count() >= 6);
+    QCOMPARE(camera.hue, quint8(31));
+    QCOMPARE(camera.wbMode, quint8(5));
 }
 
 void TestIPCameraSim::pictureBytesOnDisk()

@@ -130,6 +130,8 @@ USBCamera *TestUSBCamera::connectedCamera(const QString &id)
     camera->connectCamera();
     if (connected.count() != 1)
         return nullptr;
+    // The automatic stops of the connect are not the test's (connectSetsRangesAndPolls checks them).
+    m_device->writes.clear();
     return camera;
 }
 
@@ -146,6 +148,9 @@ void TestUSBCamera::connectSetsRangesAndPolls()
     QCOMPARE(connected.count(), 1);
     QCOMPARE(errors.count(), 0);
     QCOMPARE(m_device->openHandles, 1);
+    // Every axis stopped first, whatever the device was doing before (focus has no motion to stop).
+    QCOMPARE(QString::fromStdString(m_device->writesText()),
+             QStringLiteral("pan_speed=0,tilt_speed=0;pan_speed=0,tilt_speed=0;zoom_cont=0"));
 
     // Ranges as the camera reports them; focus has only an absolute control, so it steps.
     QCOMPARE(speedText(camera.panSpeedRange()), QStringLiteral("1,24,12"));
@@ -195,6 +200,10 @@ void TestUSBCamera::reconnectKeepsConnection()
     QCOMPARE(disconnected.count(), 0);
     QCOMPARE(connected.count(), 1);
     QCOMPARE(m_device->openHandles, 1);
+    // The re-opened device starts from rest, like every opened link.
+    QCOMPARE(QString::fromStdString(m_device->writesText()),
+             QStringLiteral("pan_speed=0,tilt_speed=0;pan_speed=0,tilt_speed=0;zoom_cont=0"));
+    m_device->writes.clear();
 
     // Still polling from the first step, and commands still reach the device.
     m_device->setValue(V4L2_CID_ZOOM_ABSOLUTE, 42);

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -118,6 +119,9 @@ private Q_SLOTS:
     void okWithoutChangesRewritesTheList();
     void resultAndWritingByHowItCloses_data();
     void resultAndWritingByHowItCloses();
+    void transportRows_data();
+    void transportRows();
+    void sameAddressAndPortRefused();
     void screenshot();
 
 private:
@@ -496,6 +500,84 @@ void tst_MultiCameras::resultAndWritingByHowItCloses()
         QCOMPARE(m_app->cameras().at(i), liveCameras.at(i).data());
     }
     QCOMPARE(m_app->cameras().at(0)->cameraName(), QString("Studio Left"));
+}
+
+void tst_MultiCameras::transportRows_data()
+{
+    QTest::addColumn<int>("transportIndex");
+    QTest::addColumn<int>("port"); // 0: keep the one the transport filled in
+    QTest::addColumn<QString>("storedTransport");
+    QTest::addColumn<int>("storedPort");
+
+    QTest::newRow("VISCA TCP") << 0 << 0 << "tcp" << 5678;
+    QTest::newRow("VISCA UDP") << 1 << 0 << "udp" << 1259;
+    QTest::newRow("Sony VISCA over IP") << 2 << 0 << "sony-udp" << 52381;
+    QTest::newRow("VISCA UDP on another port") << 1 << 1300 << "udp" << 1300;
+    QTest::newRow("VISCA TCP on another port") << 0 << 5000 << "tcp" << 5000;
+}
+
+void tst_MultiCameras::transportRows()
+{
+    QFETCH(int, transportIndex);
+    QFETCH(int, port);
+    QFETCH(QString, storedTransport);
+    QFETCH(int, storedPort);
+
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *transport = slotWidget<QComboBox>(dialog, "viscaTransport", 6);
+    auto *portBox = slotWidget<QSpinBox>(dialog, "viscaPort", 6);
+    QVERIFY(transport && portBox);
+    QCOMPARE(transport->count(), 3);
+    QCOMPARE(transport->itemText(0), QString("VISCA TCP"));
+    QCOMPARE(transport->itemText(1), QString("VISCA UDP"));
+    QCOMPARE(transport->itemText(2), QString("Sony VISCA over IP"));
+    // A stored network camera without the keys shows the defaults.
+    QCOMPARE(transport->currentIndex(), 0);
+    QCOMPARE(portBox->value(), 5678);
+
+    // Going through another transport first: the port follows the transport chosen.
+    transport->setCurrentIndex((transportIndex + 1) % 3);
+    transport->setCurrentIndex(transportIndex);
+    const int filledIn[] = {5678, 1259, 52381};
+    QCOMPARE(portBox->value(), filledIn[transportIndex]);
+    if (port)
+        portBox->setValue(port);
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    QSettings file(m_app->settings()->fileName(), QSettings::IniFormat);
+    QCOMPARE(file.value("10.0.0.6_visca_transport").toString(), storedTransport);
+    QCOMPARE(file.value("10.0.0.6_visca_port").toInt(), storedPort);
+
+    // And the dialog opened again shows them.
+    m_app->loadCameras();
+    MultiCameras again;
+    QCOMPARE(slotWidget<QComboBox>(again, "viscaTransport", 6)->currentIndex(), transportIndex);
+    QCOMPARE(slotWidget<QSpinBox>(again, "viscaPort", 6)->value(), storedPort);
+}
+
+void tst_MultiCameras::sameAddressAndPortRefused()
+{
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // Slot 6 already is 10.0.0.6 on VISCA TCP 5678.
+    typeInto(slotWidget<QLineEdit>(dialog, "camIP", 8), "10.0.0.6");
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    auto *error = dialog.findChild<QLabel *>("multiDlgError");
+    QVERIFY(error && error->isVisible());
+    QCOMPARE(error->text(), QString("Camera 6 and camera 8 both use 10.0.0.6 port 5678: give each camera its "
+                                    "own address or port."));
+    QCOMPARE(storedList(), InitialList);
+
+    // Another port on the same address is fine.
+    slotWidget<QComboBox>(dialog, "viscaTransport", 8)->setCurrentIndex(2);
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(storedList().at(7).id, QString("10.0.0.6"));
 }
 
 void tst_MultiCameras::screenshot()

@@ -14,12 +14,25 @@ QJsonObject FaultModes::toJson() const
     QJsonArray silent;
     for (int kind : std::as_const(kinds))
         silent.append(kind);
+    QJsonObject late;
+    for (auto it = lateKinds.cbegin(); it != lateKinds.cend(); ++it)
+        late.insert(QString::number(it.key()), it.value());
     return QJsonObject{
-        {QStringLiteral("silent"), silent},         {QStringLiteral("delay"), delayMs},
-        {QStringLiteral("closeafter"), closeAfter}, {QStringLiteral("refuse"), refuse},
-        {QStringLiteral("hangup"), hangup},         {QStringLiteral("notices"), notices},
-        {QStringLiteral("foreign"), foreign},       {QStringLiteral("interleave"), interleave},
-        {QStringLiteral("httpstatus"), httpStatus}, {QStringLiteral("answers"), answerFormName(answerForm)},
+        {QStringLiteral("silent"), silent},
+        {QStringLiteral("late"), late},
+        {QStringLiteral("delay"), delayMs},
+        {QStringLiteral("closeafter"), closeAfter},
+        {QStringLiteral("refuse"), refuse},
+        {QStringLiteral("hangup"), hangup},
+        {QStringLiteral("notices"), notices},
+        {QStringLiteral("foreign"), foreign},
+        {QStringLiteral("interleave"), interleave},
+        {QStringLiteral("httpstatus"), httpStatus},
+        {QStringLiteral("udpdropevery"), udpDropEvery},
+        {QStringLiteral("udpotherport"), udpOtherPort},
+        {QStringLiteral("udpduplicate"), udpDuplicate},
+        {QStringLiteral("sonyabnormalevery"), sonyAbnormalEvery},
+        {QStringLiteral("answers"), answerFormName(answerForm)},
     };
 }
 
@@ -50,6 +63,23 @@ bool FaultModes::parseSilentKinds(const QString &text, QSet<int> *kinds, QString
         }
     }
     *kinds = result;
+    return true;
+}
+
+bool FaultModes::parseLateKinds(const QString &text, QHash<int, int> *kinds, QString *error)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int ms = colon < 0 ? -1 : text.mid(colon + 1).trimmed().toInt(&ok);
+    if (!ok || ms < 0 || ms > 600000) {
+        *error = QStringLiteral("needs KIND[,KIND...]:MS with MS 0..600000, not \"%1\"").arg(text);
+        return false;
+    }
+    QSet<int> parsed;
+    if (!parseSilentKinds(text.left(colon), &parsed, error))
+        return false;
+    for (int kind : std::as_const(parsed))
+        kinds->insert(kind, ms);
     return true;
 }
 

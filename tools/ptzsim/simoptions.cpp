@@ -8,7 +8,8 @@
 namespace {
 const char Description[]
     = R"(Simulates network PTZ cameras for the Tavimorex control panel: one camera per address, each
-speaking VISCA over TCP (--visca-port) and serving /snapshot.jpg and
+speaking VISCA over TCP (--visca-port), optionally over UDP raw (--udp-port) and Sony-framed
+(--sony-port; RX/TX lines then show the VISCA payload), and serving /snapshot.jpg and
 /cgi-bin/param.cgi?get_device_conf over HTTP (--http-port). Try the panel without a camera:
   tavimorex-ptzsim 127.0.0.2 127.0.0.3
 and add 127.0.0.2 and 127.0.0.3 as network cameras.
@@ -24,6 +25,8 @@ Log on standard output, one line per event, flushed per line:
   <msecs since epoch> <address> RX <hex bytes>       a received packet ("81 09 04 47 ff")
   <msecs since epoch> <address> TX <hex bytes>       a sent packet
   <msecs since epoch> <address> CONNECT <ip:port>    a VISCA connection opened
+  <msecs since epoch> <address> DATAGRAM <ip:port> <hex bytes>  a Sony VISCA-over-IP datagram as received
+  <msecs since epoch> <address> DROPPED              a UDP datagram dropped (--udp-drop-every)
   <msecs since epoch> <address> DISCONNECT           a VISCA connection closed
   <msecs since epoch> <address> HTTP <method> <path-with-query> <status>
   <msecs since epoch> <address> CONTROL <command line>
@@ -89,6 +92,27 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     parser.addOptions({
         {QStringLiteral("visca-port"), QStringLiteral("VISCA TCP port of every camera (default 5678)."),
          QStringLiteral("N"), QStringLiteral("5678")},
+        {QStringLiteral("udp-port"),
+         QStringLiteral("Also serve raw VISCA over UDP on this port of every camera, one frame per datagram "
+                        "(usually 1259; default 0 = not served)."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("sony-port"),
+         QStringLiteral("Also serve Sony VISCA over IP on this UDP port of every camera (usually 52381; "
+                        "default 0 = not served): 8-byte header, sequence numbers, control RESET; replies go "
+                        "to this port of the sender, as a Sony camera does."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("udp-drop-every"),
+         QStringLiteral(
+             "VISCA over UDP (both framings): drop every N-th datagram received (default 0 = none)."),
+         QStringLiteral("N"), QStringLiteral("0")},
+        {QStringLiteral("udp-other-port"),
+         QStringLiteral(
+             "VISCA over UDP: send the replies from another source port than the one listened on.")},
+        {QStringLiteral("udp-duplicate"), QStringLiteral("VISCA over UDP: send every reply datagram twice.")},
+        {QStringLiteral("sony-abnormal-every"),
+         QStringLiteral("Sony VISCA over IP: answer every N-th command or inquiry with the control reply "
+                        "\"abnormal sequence number\" (02 01 .. 0F 01) instead (default 0 = never)."),
+         QStringLiteral("N"), QStringLiteral("0")},
         {QStringLiteral("http-port"), QStringLiteral("HTTP port of every camera (default 80)."),
          QStringLiteral("N"), QStringLiteral("80")},
         {QStringLiteral("control-port"),
@@ -108,6 +132,12 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
          QStringLiteral("Never answer inquiries of this kind (3..14, a comma list, or \"all\" for all twelve "
                         "polled kinds); repeatable."),
          QStringLiteral("KIND")},
+        {QStringLiteral("late"),
+         QStringLiteral(
+             "Answer inquiries of these kinds (as for --silent) MS late, as \"KIND[,KIND...]:MS\"; "
+             "replies after them are not held back, so a controller that gave up meets the late "
+             "answer while it waits for another one. Repeatable."),
+         QStringLiteral("KIND:MS")},
         {QStringLiteral("delay"),
          QStringLiteral("Send every reply (ACK, completion, answers, errors) MS late."), QStringLiteral("MS"),
          QStringLiteral("0")},
@@ -158,6 +188,11 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     QString error;
     if (!portValue(parser, QStringLiteral("visca-port"), false, &common.viscaPort, &error)
         || !portValue(parser, QStringLiteral("http-port"), false, &common.httpPort, &error)
+        || !portValue(parser, QStringLiteral("udp-port"), true, &common.udpPort, &error)
+        || !portValue(parser, QStringLiteral("sony-port"), true, &common.sonyPort, &error)
+        || !countValue(parser, QStringLiteral("udp-drop-every"), 1000000, &common.faults.udpDropEvery, &error)
+        || !countValue(parser, QStringLiteral("sony-abnormal-every"), 1000000,
+                       &common.faults.sonyAbnormalEvery, &error)
         || !portValue(parser, QStringLiteral("control-port"), true, &common.controlPort, &error)
         || !countValue(parser, QStringLiteral("delay"), 600000, &common.faults.delayMs, &error)
         || !countValue(parser, QStringLiteral("close-after"), 1000000, &common.faults.closeAfter, &error)
@@ -179,6 +214,14 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
         }
         common.faults.silentKinds.unite(parsed);
     }
+    for (const QString &late : parser.values(QStringLiteral("late"))) {
+        if (!FaultModes::parseLateKinds(late, &common.faults.lateKinds, &error)) {
+            m_message = QStringLiteral("--late: ") + error;
+            return Outcome::ExitError;
+        }
+    }
+    common.faults.udpOtherPort = parser.isSet(QStringLiteral("udp-other-port"));
+    common.faults.udpDuplicate = parser.isSet(QStringLiteral("udp-duplicate"));
     common.faults.refuse = parser.isSet(QStringLiteral("refuse"));
     common.faults.hangup = parser.isSet(QStringLiteral("hangup"));
     common.faults.notices = parser.isSet(QStringLiteral("notices"));

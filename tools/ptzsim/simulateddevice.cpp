@@ -4,6 +4,7 @@
 #include "controlchannel.h"
 #include "simcamera.h"
 #include "viscaserver.h"
+#include "viscaudpserver.h"
 
 SimulatedDevice::SimulatedDevice(const Settings &settings, QObject *parent)
     : QObject(parent)
@@ -19,6 +20,12 @@ SimulatedDevice::SimulatedDevice(const Settings &settings, QObject *parent)
                                &m_faults,
                                this))
 {
+    if (settings.udpPort != 0)
+        m_udp = new ViscaUdpServer(settings.address, settings.udpPort, ViscaUdpServer::Framing::Raw, m_camera,
+                                   &m_faults, this);
+    if (settings.sonyPort != 0)
+        m_sony = new ViscaUdpServer(settings.address, settings.sonyPort, ViscaUdpServer::Framing::Sony,
+                                    m_camera, &m_faults, this);
     if (settings.controlPort != 0)
         m_control = new ControlChannel(settings.address, settings.controlPort, this, this);
 }
@@ -26,6 +33,8 @@ SimulatedDevice::SimulatedDevice(const Settings &settings, QObject *parent)
 bool SimulatedDevice::start(QString *error)
 {
     if (!m_visca->start(error) || !m_http->start(error))
+        return false;
+    if ((m_udp && !m_udp->start(error)) || (m_sony && !m_sony->start(error)))
         return false;
     return !m_control || m_control->start(error);
 }

@@ -9,6 +9,7 @@ class CameraHttpServer;
 class ControlChannel;
 class SimCamera;
 class ViscaServer;
+class ViscaUdpServer;
 
 // One simulated camera on one address: its state, its fault modes and its three listeners
 // (VISCA, HTTP and, when a port is given, the control channel).
@@ -23,6 +24,8 @@ public:
         QString name;
         QString serial;
         quint16 viscaPort = 5678;
+        quint16 udpPort = 0;  // raw VISCA over UDP (0 = none)
+        quint16 sonyPort = 0; // Sony VISCA over IP (0 = none)
         quint16 httpPort = 80;
         quint16 controlPort = 0;
         FaultModes faults;
@@ -47,4 +50,6 @@ private:
     ViscaServer *m_visca;
     CameraHttpServer *m_http;
     ControlChannel *m_control = nullptr;
+    ViscaUdpServer *m_udp = nullptr;
+    ViscaUdpServer *m_sony = nullptr;
 };

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 // Noise (notices, foreign replies) goes out only on a quiet line, so that it never lands in the same
 // read as the end of a reply: a controller sees it between replies.
@@ -111,27 +113,34 @@ void ViscaSession::handlePacket(const QByteArray &packet)
                 replies.append(Visca::completion());
         }
         ++m_answersSent;
-        queueReplies(replies);
+        queueReplies(replies, m_faults->lateKinds.value(reaction.inquiryKind, -1));
         return;
     }
     queueReplies(reaction.replies);
 }
 
-void ViscaSession::queueReplies(const QList<QByteArray> &replies)
+void ViscaSession::queueReplies(const QList<QByteArray> &replies, int lateMs)
 {
     if (replies.isEmpty())
         return;
     const qint64 now = m_clock.elapsed();
-    if (m_faults->delayMs <= 0 && m_pending.isEmpty()) {
+    if (lateMs < 0 && m_faults->delayMs <= 0 && m_pending.isEmpty()) {
         writePackets(replies);
         return;
     }
-    // Replies keep their order even when the delay changes between them.
-    qint64 due = now + qMax(0, m_faults->delayMs);
-    if (!m_pending.isEmpty())
-        due = qMax(due, m_pending.constLast().due);
-    for (const QByteArray &reply : replies)
-        m_pending.append({due, reply});
+    qint64 due = now + qMax(0, lateMs >= 0 ? lateMs : m_faults->delayMs);
+    if (lateMs < 0) {
+        // Replies keep their order even when the delay changes between them; only late answers are
+        // passed by the replies after them.
+        due = qMax(due, m_lastOrderedDue);
+        m_lastOrderedDue = due;
+    }
+    for (const QByteArray &reply : replies) {
+        auto at
+            = std::upper_bound(m_pending.begin(), m_pending.end(), due,
+                               [](qint64 value, const PendingReply &pending) { return value < pending.due; });
+        m_pending.insert(at, {due, reply});
+    }
     scheduleSend();
 }
 

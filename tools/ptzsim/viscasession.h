@@ -46,7 +46,8 @@ private:
     void onSendTimer();
     void onNoiseTimer();
     void handlePacket(const QByteArray &packet);
-    void queueReplies(const QList<QByteArray> &replies);
+    // lateMs >= 0: these replies leave that late and let later replies pass them.
+    void queueReplies(const QList<QByteArray> &replies, int lateMs = -1);
     void scheduleSend();
     void writePackets(const QList<QByteArray> &packets);
 
@@ -63,6 +64,7 @@ private:
     QList<PendingReply> m_pending;
     QElapsedTimer m_clock;
     qint64 m_lastWrite = -1;
+    qint64 m_lastOrderedDue = -1;
     QTimer *m_sendTimer;
     QTimer *m_noiseTimer;
 };

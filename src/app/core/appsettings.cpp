@@ -1,8 +1,8 @@
 #include "appsettings.h"
 
+#include "camerafactory.h"
+#include "camerawrapper.h"
 #include "datapaths.h"
-#include "ipcamera.h"
-#include "usbcamera.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -217,46 +217,77 @@ void AppSettings::setValue(const QString &key, const QVariant &value)
     m_settings->setValue(key, value);
 }
 
-int AppSettings::readCameraList(QList<CameraWrapper *> &cameras)
+QList<CameraRecord> AppSettings::readCameraRecords() const
 {
+    QList<CameraRecord> records;
     const int count = qMin(m_settings->beginReadArray(Key::CamerasList), MaxStoredCameras);
     for (int i = 0; i < count; ++i) {
         m_settings->setArrayIndex(i);
-        const int type = m_settings->value(Key::CameraType, 0).toInt();
-        const QString id = m_settings->value(Key::CameraId, DefaultAddress).toString();
+        CameraRecord record;
         const QString fallbackName = QStringLiteral("Camera") + QString::number(i + 1);
-        const QString name = m_settings->value(Key::CameraName, fallbackName).toString();
-        const QString device = m_settings->value(Key::DeviceName, DefaultAddress).toString();
-        switch (type) {
-        case 0:
-            cameras.append(new IPCamera(id, name, device));
-            break;
-        case 1:
-            cameras.append(new USBCamera(id, name, device));
-            break;
-        default:
+        record.type = m_settings->value(Key::CameraType, CameraRecord::NetworkType).toInt();
+        record.id = m_settings->value(Key::CameraId, DefaultAddress).toString();
+        record.name = m_settings->value(Key::CameraName, fallbackName).toString();
+        record.deviceName = m_settings->value(Key::DeviceName, DefaultAddress).toString();
+        if (record.type != CameraRecord::NetworkType && record.type != CameraRecord::UsbType) {
             // A type this version does not know keeps its slot with a usable, unconfigured camera so the
             // cameras after it stay on their buttons.
-            cameras.append(new IPCamera(DefaultAddress, fallbackName, DefaultAddress));
-            break;
+            record = CameraRecord();
+            record.id = DefaultAddress;
+            record.name = fallbackName;
+            record.deviceName = DefaultAddress;
         }
+        records.append(record);
     }
     m_settings->endArray();
+    for (CameraRecord &record : records) {
+        if (record.type != CameraRecord::NetworkType)
+            continue;
+        // A missing or unknown transport reads as tcp, a port outside 1..65535 as the transport's own.
+        record.transport
+            = ViscaTransports::fromName(value(cameraKey(record.id, "visca_transport"), QVariant()).toString())
+                  .value_or(ViscaTransport::Tcp);
+        bool ok = false;
+        const qint64 port = value(cameraKey(record.id, "visca_port"), QVariant()).toLongLong(&ok);
+        record.port = ViscaTransports::portFrom(ok ? port : 0)
+                          .value_or(ViscaTransports::defaultPort(record.transport));
+    }
+    return records;
+}
+
+void AppSettings::writeCameraRecords(const QList<CameraRecord> &records)
+{
+    m_settings->beginWriteArray(Key::CamerasList);
+    for (int i = 0; i < records.size(); ++i) {
+        const CameraRecord &record = records.at(i);
+        m_settings->setArrayIndex(i);
+        m_settings->setValue(Key::CameraType, record.type);
+        m_settings->setValue(Key::CameraId, record.id);
+        m_settings->setValue(Key::CameraName, record.name);
+        m_settings->setValue(Key::DeviceName, record.deviceName);
+    }
+    m_settings->endArray();
+    for (const CameraRecord &record : records) {
+        if (record.type != CameraRecord::NetworkType)
+            continue;
+        setValue(cameraKey(record.id, "visca_transport"), ViscaTransports::name(record.transport));
+        setValue(cameraKey(record.id, "visca_port"), record.port);
+    }
+}
+
+int AppSettings::readCameraList(QList<CameraWrapper *> &cameras)
+{
+    for (const CameraRecord &record : readCameraRecords())
+        cameras.append(CameraFactory::create(record));
     return 0;
 }
 
 void AppSettings::writeCameraList(const QList<CameraWrapper *> &cameras)
 {
-    m_settings->beginWriteArray(Key::CamerasList);
-    for (int i = 0; i < cameras.size(); ++i) {
-        const CameraWrapper *camera = cameras.at(i);
-        m_settings->setArrayIndex(i);
-        m_settings->setValue(Key::CameraType, camera->cameraType());
-        m_settings->setValue(Key::CameraId, camera->cameraId());
-        m_settings->setValue(Key::CameraName, camera->cameraName());
-        m_settings->setValue(Key::DeviceName, camera->deviceName());
-    }
-    m_settings->endArray();
+    QList<CameraRecord> records;
+    for (const CameraWrapper *camera : cameras)
+        records.append(CameraFactory::recordOf(*camera));
+    writeCameraRecords(records);
 }
 
 QString AppSettings::serverNic() const

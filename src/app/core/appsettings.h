@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camerarecord.h"
+
 #include <QColor>
 #include <QList>
 #include <QObject>
@@ -34,6 +36,10 @@ public:
     void sync();
 
     // Camera list
+    // The stored camera slots, network cameras with their VISCA transport and port.
+    QList<CameraRecord> readCameraRecords() const;
+    void writeCameraRecords(const QList<CameraRecord> &records);
+    // The same built into cameras (CameraFactory) and read back from them.
     int readCameraList(QList<CameraWrapper *> &cameras);
     void writeCameraList(const QList<CameraWrapper *> &cameras);
 

@@ -182,17 +182,29 @@
       const deviceList = byId('camUsbDevice' + row);
       fillSelect(deviceList, devices.map((device) => [device, device]));
       if (cam.isUsbCam) deviceList.value = String(cam.camId || '');
+      const transport = VISCA_PORTS[cam.transport] ? cam.transport : 'tcp';
+      byId('camTransport' + row).value = transport;
+      byId('camPort' + row).value = String(Number.isInteger(cam.port) ? cam.port : VISCA_PORTS[transport]);
       byId(cam.isUsbCam ? 'camUsb' + row : 'camIp' + row).checked = true;
       updateCameraRow(row);
     });
   }
+
+  // The usual VISCA port of each transport, filled in when the transport changes.
+  const VISCA_PORTS = { tcp: 5678, udp: 1259, 'sony-udp': 52381 };
 
   function updateCameraRow(row) {
     const usb = byId('camUsb' + row);
     if (!usb) return;
     const isUsb = usb.checked;
     byId('camAddress' + row).disabled = isUsb;
+    byId('camTransport' + row).disabled = isUsb;
+    byId('camPort' + row).disabled = isUsb;
     byId('camUsbDevice' + row).disabled = !isUsb;
+  }
+
+  function onCameraTransportChanged(row) {
+    byId('camPort' + row).value = String(VISCA_PORTS[byId('camTransport' + row).value] || 5678);
   }
 
   // Each save starts a new generation; a listing asked for before the save must not put the old names
@@ -212,7 +224,12 @@
       const isUsb = byId('camUsb' + row).checked;
       const name = byId('camName' + row).value;
       const camId = isUsb ? byId('camUsbDevice' + row).value : byId('camAddress' + row).value;
-      list.push({ isUsb: isUsb, name: name, camId: camId });
+      const entry = { isUsb: isUsb, name: name, camId: camId };
+      if (!isUsb) {
+        entry.transport = byId('camTransport' + row).value;
+        entry.port = Number(byId('camPort' + row).value);
+      }
+      list.push(entry);
       setCameraTooltip(row - 1, name);
     }
     ++cameraSettingsGeneration;
@@ -378,6 +395,7 @@
       for (let row = 1; row <= CAMERA_SLOTS; ++row) {
         byId('camIp' + row).addEventListener('change', () => updateCameraRow(row));
         byId('camUsb' + row).addEventListener('change', () => updateCameraRow(row));
+        byId('camTransport' + row).addEventListener('change', () => onCameraTransportChanged(row));
         updateCameraRow(row);
       }
     }
