@@ -15,7 +15,7 @@ shift || true
 build="${FUZZ_BUILD:-$here/build-fuzz}"
 jobs="${FUZZ_JOBS:-2}"
 work="${FUZZ_WORK:-$build/fuzz-work}"
-all_targets=(fuzz_settings fuzz_http fuzz_obs fuzz_vmix fuzz_visca fuzz_devconf fuzz_camlist)
+all_targets=(fuzz_settings fuzz_http fuzz_obs fuzz_vmix fuzz_visca fuzz_viscaframe fuzz_devconf fuzz_camlist)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all_targets[@]}")
 

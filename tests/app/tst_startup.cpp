@@ -1,6 +1,7 @@
 #include "ptzsimprocess.h"
 #include "testdatahome.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -142,6 +143,7 @@ void tst_Startup::quitWhilePanningStopsTheCamera()
              200);
     QVERIFY(sim.waitForRx(PanCamera, QByteArray::fromHex("810106010a000103ff")));
     sim.clearLog();
+    const qint64 signalledAt = QDateTime::currentMSecsSinceEpoch();
     ::kill(pid_t(program.processId()), signal);
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
@@ -162,6 +164,8 @@ void tst_Startup::quitWhilePanningStopsTheCamera()
     }
     QVERIFY2(stopAt >= 0, qPrintable(sim.logLines().join('\n')));
     QVERIFY2(stopAt < closedAt, qPrintable(sim.logLines().join('\n')));
+    qInfo("quit: pan-tilt stop %lld ms after the signal, link closed %lld ms after the signal",
+          log.at(stopAt).msecs - signalledAt, log.at(closedAt).msecs - signalledAt);
 }
 
 QTEST_GUILESS_MAIN(tst_Startup)
