@@ -51,6 +51,9 @@ QString controlRules(int buttonPadding)
     sheet += rule(QStringLiteral("QComboBox"), QStringLiteral("color : %1; background : %2; padding : 3px; "
                                                               "min-width : 40px; border-radius : 3px")
                                                    .arg(c(Text), c(Field)));
+    // Only the colours: a spin box styled any further loses its native arrows.
+    sheet += rule(QStringLiteral("QSpinBox"),
+                  QStringLiteral("color : %1; background : %2").arg(c(Text), c(Field)));
     sheet += rule(QStringLiteral("QComboBox QAbstractItemView"),
                   QStringLiteral("color : %1; background : %2; selection-background-color : %3")
                       .arg(c(Text), c(List), c(Current)));
@@ -101,7 +104,8 @@ QString disabledRules()
     sheet += rule(QStringLiteral("QPushButton:disabled"), QStringLiteral("color : ") + c(DisabledButtonText));
     sheet += rule(QStringLiteral("QLineEdit:disabled"),
                   QStringLiteral("color : %1; border : 1px solid %2").arg(c(DisabledText), c(DisabledFrame)));
-    sheet += rule(QStringLiteral("QComboBox:disabled"), QStringLiteral("color : ") + c(DisabledText));
+    sheet += rule(QStringLiteral("QComboBox:disabled, QSpinBox:disabled"),
+                  QStringLiteral("color : ") + c(DisabledText));
     sheet += rule(QStringLiteral("QLabel:disabled, QRadioButton:disabled, QCheckBox:disabled"),
                   QStringLiteral("color : ") + c(DisabledText));
     sheet += rule(QStringLiteral("QRadioButton::indicator:disabled, QCheckBox::indicator:disabled"),
