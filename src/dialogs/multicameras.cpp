@@ -159,11 +159,11 @@ QGroupBox *MultiCameras::buildSlot(int n, CameraSlot &slot)
 
     slot.tallyObs = tallyCombo(numbered("tallyObs", n), QStringLiteral("OBS scene"), group);
     slot.tallyVmix = tallyCombo(numbered("tallyVmix", n), QStringLiteral("vMix input"), group);
-    auto *tally = new QHBoxLayout;
-    tally->addWidget(slot.tallyObs, 1);
-    tally->addWidget(slot.tallyVmix, 1);
-    auto *tallyLabel = new QLabel(QStringLiteral("Tally OBS / vMix"), group);
-    tallyLabel->setObjectName(numbered("tallyLabel", n));
+    slot.tallyVmix->setToolTip(QStringLiteral("The vMix input by its number, key or title"));
+    auto *obsLabel = new QLabel(QStringLiteral("OBS Tally"), group);
+    obsLabel->setObjectName(numbered("tallyObsLabel", n));
+    auto *vmixLabel = new QLabel(QStringLiteral("vMix Tally"), group);
+    vmixLabel->setObjectName(numbered("tallyVmixLabel", n));
 
     auto *form = new QFormLayout(group);
     form->addRow(nameLabel, slot.name);
@@ -172,7 +172,8 @@ QGroupBox *MultiCameras::buildSlot(int n, CameraSlot &slot)
     form->addRow(slot.ipRadio, slot.address);
     form->addRow(linkLabel, link);
     form->addRow(slot.usbRadio, slot.device);
-    form->addRow(tallyLabel, tally);
+    form->addRow(obsLabel, slot.tallyObs);
+    form->addRow(vmixLabel, slot.tallyVmix);
     return group;
 }
 

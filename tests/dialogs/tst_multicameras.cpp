@@ -664,16 +664,26 @@ void tst_MultiCameras::tallyFieldsPerSlot()
             = dialog.findChild<QGroupBox *>(n == 1 ? QString("groupBox") : QString("groupBox_%1").arg(n));
         auto *obs = slotWidget<QComboBox>(dialog, "tallyObs", n);
         auto *vmix = slotWidget<QComboBox>(dialog, "tallyVmix", n);
-        auto *label = slotWidget<QLabel>(dialog, "tallyLabel", n);
-        QVERIFY(group && obs && vmix && label);
-        QVERIFY(group->isAncestorOf(obs) && group->isAncestorOf(vmix) && group->isAncestorOf(label));
-        QCOMPARE(label->text(), QString("Tally OBS / vMix"));
+        auto *obsLabel = slotWidget<QLabel>(dialog, "tallyObsLabel", n);
+        auto *vmixLabel = slotWidget<QLabel>(dialog, "tallyVmixLabel", n);
+        QVERIFY(group && obs && vmix && obsLabel && vmixLabel);
+        for (QWidget *widget : {static_cast<QWidget *>(obs), static_cast<QWidget *>(vmix),
+                                static_cast<QWidget *>(obsLabel), static_cast<QWidget *>(vmixLabel)})
+            QVERIFY(group->isAncestorOf(widget));
+        QCOMPARE(obsLabel->text(), QString("OBS Tally"));
+        QCOMPARE(vmixLabel->text(), QString("vMix Tally"));
         // Free text: a scene or input the links have not listed (yet) can be typed.
         QVERIFY(obs->isEditable() && vmix->isEditable());
         QVERIFY(obs->isVisible() && vmix->isVisible());
         QCOMPARE(obs->lineEdit()->placeholderText(), QString("OBS scene"));
         QCOMPARE(vmix->lineEdit()->placeholderText(), QString("vMix input"));
-        QVERIFY(obs->x() < vmix->x());
+        // Below the camera's kind, OBS above vMix, each beside its label.
+        QVERIFY(obs->y() > slotWidget<QComboBox>(dialog, "usbCam", n)->y());
+        QVERIFY(obs->y() < vmix->y());
+        QVERIFY(obsLabel->x() < obs->x()
+                && qAbs(obsLabel->geometry().center().y() - obs->geometry().center().y()) < 4);
+        QVERIFY(vmixLabel->x() < vmix->x()
+                && qAbs(vmixLabel->geometry().center().y() - vmix->geometry().center().y()) < 4);
     }
 
     // Filled from the settings by each slot's camera id.
