@@ -51,6 +51,8 @@ public:
     bool stopObsLink() override { return false; }
     bool startVmixLink() override { return false; }
     bool stopVmixLink() override { return false; }
+    QStringList obsScenes() const override { return {}; }
+    QStringList vmixInputs() const override { return {}; }
 
 private:
     AppSettings *m_settings;

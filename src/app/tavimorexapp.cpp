@@ -239,6 +239,23 @@ bool TavimorexApp::stopVmixLink()
     return true;
 }
 
+QStringList TavimorexApp::obsScenes() const
+{
+    return m_obsLink ? m_obsLink->scenes() : QStringList();
+}
+
+QStringList TavimorexApp::vmixInputs() const
+{
+    QStringList titles;
+    if (!m_vmixLink)
+        return titles;
+    for (const VMixInput &input : m_vmixLink->inputs()) {
+        if (!input.title.isEmpty() && !titles.contains(input.title))
+            titles.append(input.title);
+    }
+    return titles;
+}
+
 void TavimorexApp::onCameraError(const QString &errMsg)
 {
     // Camera errors are not shown to the operator; the link state in the status bar tells enough.

@@ -39,6 +39,8 @@ public:
     bool stopObsLink() override;
     bool startVmixLink() override;
     bool stopVmixLink() override;
+    QStringList obsScenes() const override;
+    QStringList vmixInputs() const override;
 
     MainWindow *mainWindow() const;
     HttpServerWrapper *httpServer() const;

@@ -38,6 +38,20 @@ QString numbered(const char *name, int n)
 const ViscaTransport Transports[] = {ViscaTransport::Tcp, ViscaTransport::Udp, ViscaTransport::SonyUdp};
 const char *const TransportLabels[] = {"VISCA TCP", "VISCA UDP", "Sony VISCA over IP"};
 
+// No scene or input name is longer; the web settings refuse the same length.
+constexpr int MaxTallySourceLength = 200;
+
+QComboBox *tallyCombo(const QString &objectName, const QString &placeholder, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(objectName);
+    combo->setEditable(true);
+    // Choosing from the list fills the field; a typed name is never added to the list.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->lineEdit()->setPlaceholderText(placeholder);
+    return combo;
+}
+
 } // namespace
 
 MultiCameras::MultiCameras(QWidget *parent) : QDialog(parent)
@@ -48,6 +62,8 @@ MultiCameras::MultiCameras(QWidget *parent) : QDialog(parent)
 
     // The combos first: a stored USB camera is selected by its device name among their items.
     fillDeviceCombos(attachedUsbDevices());
+    if (AppServices *services = appServices())
+        fillTallyCombos(services->obsScenes(), services->vmixInputs());
     loadSlots();
 }
 
@@ -141,6 +157,14 @@ QGroupBox *MultiCameras::buildSlot(int n, CameraSlot &slot)
     auto *linkLabel = new QLabel(QStringLiteral("Protocol / Port"), group);
     linkLabel->setObjectName(numbered("viscaLabel", n));
 
+    slot.tallyObs = tallyCombo(numbered("tallyObs", n), QStringLiteral("OBS scene"), group);
+    slot.tallyVmix = tallyCombo(numbered("tallyVmix", n), QStringLiteral("vMix input"), group);
+    slot.tallyVmix->setToolTip(QStringLiteral("The vMix input by its number, key or title"));
+    auto *obsLabel = new QLabel(QStringLiteral("OBS Tally"), group);
+    obsLabel->setObjectName(numbered("tallyObsLabel", n));
+    auto *vmixLabel = new QLabel(QStringLiteral("vMix Tally"), group);
+    vmixLabel->setObjectName(numbered("tallyVmixLabel", n));
+
     auto *form = new QFormLayout(group);
     form->addRow(nameLabel, slot.name);
     form->setItem(1, QFormLayout::SpanningRole,
@@ -148,6 +172,8 @@ QGroupBox *MultiCameras::buildSlot(int n, CameraSlot &slot)
     form->addRow(slot.ipRadio, slot.address);
     form->addRow(linkLabel, link);
     form->addRow(slot.usbRadio, slot.device);
+    form->addRow(obsLabel, slot.tallyObs);
+    form->addRow(vmixLabel, slot.tallyVmix);
     return group;
 }
 
@@ -156,6 +182,18 @@ void MultiCameras::fillDeviceCombos(const QStringList &usbDevices)
     for (CameraSlot &slot : m_slots)
         slot.device->addItems(usbDevices);
     qCDebug(lcDialogs) << "USB devices offered:" << usbDevices;
+}
+
+void MultiCameras::fillTallyCombos(const QStringList &obsScenes, const QStringList &vmixInputs)
+{
+    for (CameraSlot &slot : m_slots) {
+        slot.tallyObs->addItems(obsScenes);
+        slot.tallyVmix->addItems(vmixInputs);
+        // Empty until a stored source is filled in: an item does not choose itself.
+        slot.tallyObs->setCurrentIndex(-1);
+        slot.tallyVmix->setCurrentIndex(-1);
+    }
+    qCDebug(lcDialogs) << "tally sources offered:" << obsScenes << vmixInputs;
 }
 
 void MultiCameras::loadSlots()
@@ -169,9 +207,12 @@ void MultiCameras::loadSlots()
     for (int i = 0; i < count; ++i)
         m_slots[i].name->setText(cameras.at(i)->cameraName());
 
+    const AppSettings *settings = services->settings();
     for (int i = 0; i < count; ++i) {
         const CameraRecord record = CameraFactory::recordOf(*cameras.at(i));
         CameraSlot &slot = m_slots[i];
+        slot.tallyObs->setCurrentText(settings->tallyObs(record.id));
+        slot.tallyVmix->setCurrentText(settings->tallyVmix(record.id));
         switch (record.type) {
         case NetworkCamera:
             slot.ipRadio->setChecked(true);
@@ -202,7 +243,17 @@ void MultiCameras::onOKClicked()
 {
     QList<CameraRecord> records;
     records.reserve(SlotCount);
-    for (const CameraSlot &slot : m_slots) {
+    for (int i = 0; i < SlotCount; ++i) {
+        const CameraSlot &slot = m_slots[i];
+        for (const QComboBox *source : {slot.tallyObs, slot.tallyVmix}) {
+            if (source->currentText().size() > MaxTallySourceLength) {
+                showProblem(QStringLiteral("Camera %1: the %2 tally source is longer than %3 characters.")
+                                .arg(i + 1)
+                                .arg(source == slot.tallyObs ? QStringLiteral("OBS") : QStringLiteral("vMix"))
+                                .arg(MaxTallySourceLength));
+                return;
+            }
+        }
         CameraRecord record;
         record.name = slot.name->text();
         if (slot.ipRadio->isChecked()) {
@@ -224,19 +275,30 @@ void MultiCameras::onOKClicked()
     // not be told.
     const QString problem = CameraFactory::sharedLinkProblem(records);
     if (!problem.isEmpty()) {
-        m_error->setText(problem);
-        m_error->show();
-        qCDebug(lcDialogs) << "camera list refused:" << problem;
+        showProblem(problem);
         return;
     }
 
     if (AppServices *services = appServices()) {
-        services->settings()->writeCameraRecords(records);
+        AppSettings *settings = services->settings();
+        settings->writeCameraRecords(records);
+        // By the camera's id, as the tally owner reads them when the caller rebuilds the cameras.
+        for (int i = 0; i < SlotCount; ++i) {
+            settings->setTallyObs(records.at(i).id, m_slots[i].tallyObs->currentText());
+            settings->setTallyVmix(records.at(i).id, m_slots[i].tallyVmix->currentText());
+        }
         qCDebug(lcDialogs) << "camera list of" << records.size() << "slots written";
     } else {
         qCWarning(lcDialogs) << "no application services; the camera list was not written";
     }
     accept();
+}
+
+void MultiCameras::showProblem(const QString &problem)
+{
+    m_error->setText(problem);
+    m_error->show();
+    qCDebug(lcDialogs) << "camera list refused:" << problem;
 }
 
 void MultiCameras::onCancelClicked()

@@ -235,6 +235,20 @@ test('camera settings dialog round trip', async () => {
   await page.selectOption('#camTransport4', 'udp');
   assert.equal(await page.inputValue('#camPort4'), '1259');
   await page.fill('#camPort4', '1300');
+  // Tally sources: stored ones shown, a typed scene, and a vMix input offered from what vMix has now.
+  assert.equal(await page.inputValue('#camTallyObs1'), 'Camera 1');
+  assert.equal(await page.inputValue('#camTallyVmix2'), 'Camera 2');
+  assert.equal(await page.inputValue('#camTallyObs3'), '');
+  assert.equal(await page.getAttribute('#camTallyVmix3', 'list'), 'tallyVmixInputs');
+  await waitFor(async () => (await page.$$eval('#tallyVmixInputs option', (o) => o.map((x) => x.value)))
+    .includes('Camera 1'), 5000, 'vMix inputs offered');
+  await page.fill('#camTallyObs3', 'Camera 2');
+  await page.fill('#camTallyVmix3', 'Camera 1');
+  await page.fill('#camTallyVmix4', '3');
+  // A source is at most 200 characters: the field takes no more.
+  await page.fill('#camTallyObs4', 'x'.repeat(210));
+  assert.equal((await page.inputValue('#camTallyObs4')).length, 200);
+  await page.screenshot({ path: path.join(SCREENSHOT_DIR, 'dark-both-desktop-camera-settings.png') });
   await page.click('#cameraSettingsSave');
   assert.equal(await page.isVisible('#cameraSettingsDialog'), false);
   const settings = await waitFor(async () => {
@@ -249,7 +263,18 @@ test('camera settings dialog round trip', async () => {
   assert.equal(settings.camList[0].camId, CAMERAS[0]);
   assert.equal(settings.camList[0].transport, 'tcp');
   assert.equal(settings.camList[0].port, 5678);
+  assert.equal(settings.camList[2].tallyObs, 'Camera 2');
+  assert.equal(settings.camList[2].tallyVmix, 'Camera 1');
+  assert.equal(settings.camList[3].tallyObs, 'x'.repeat(200));
+  assert.equal(settings.camList[3].tallyVmix, '3');
+  assert.equal(settings.camList[0].tallyObs, 'Camera 1');
+  assert.equal(settings.camList[1].tallyVmix, 'Camera 2');
   assert.equal(await page.getAttribute('label[for="camera3"]', 'title'), 'Stage Left');
+  // Opened again, the dialog shows what was stored.
+  await page.click('#cameraSettingsBtn');
+  await waitFor(async () => (await page.inputValue('#camTallyObs3')) === 'Camera 2', 3000, 'sources shown');
+  assert.equal(await page.inputValue('#camTallyVmix3'), 'Camera 1');
+  assert.equal(await page.inputValue('#camTallyVmix4'), '3');
   await page.context().close();
 });
 

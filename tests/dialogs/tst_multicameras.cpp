@@ -1,8 +1,11 @@
 #include "appsettings.h"
 #include "camerawrapper.h"
+#include "fakeobs5server.h"
+#include "fakevmix.h"
 #include "ipcamera.h"
 #include "multicameras.h"
 #include "screenshot.h"
+#include "tallytracker.h"
 #include "tavimorexapp.h"
 #include "testdatahome.h"
 #include "usbcamera.h"
@@ -58,6 +61,41 @@ const QList<StoredCamera> InitialList = {
     network("0.0.0.0", "Camera5"),          network("10.0.0.6", "Balcony"),
     network("10.0.0.7", "Pulpit"),          network("10.0.0.8", "Back"),
 };
+
+// The switcher fakes the application's links follow. Their usual show: OBS scenes "Camera 1", "Camera 2",
+// "Slides"; vMix inputs "Colour Bars", "Camera 1", "Camera 2", a video and a title.
+const QString ObsAddress = QStringLiteral("127.0.47.2");
+const QString VMixAddress = QStringLiteral("127.0.47.3");
+constexpr quint16 ObsPort = 4455;
+constexpr quint16 VMixPort = 8088;
+const QStringList ObsScenes = {"Camera 1", "Camera 2", "Slides"};
+const QStringList VMixTitles = {"Colour Bars", "Camera 1", "Camera 2", "Opener.mp4", "Lower Third.gtzip"};
+constexpr int LinkWaitMs = 10000;
+
+// The tally sources stored before each test, by camera id; the other cameras have none.
+const QList<std::pair<QString, std::pair<QString, QString>>> InitialSources = {
+    {"192.168.1.20", {"Camera 1", ""}},
+    {"PTZ Cam", {"", "3"}},
+    {"10.0.0.6", {"Slides", "Camera 2"}},
+};
+
+// "obs|vmix" as init() stores them for a camera id.
+QString initialSourcesOf(const QString &id)
+{
+    for (const auto &[sourceId, sources] : InitialSources) {
+        if (sourceId == id)
+            return sources.first + '|' + sources.second;
+    }
+    return QStringLiteral("|");
+}
+
+QStringList items(const QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
 
 // The simulated cameras, in enumeration order; the library numbers the repeated name.
 const QStringList AttachedCards = {"USB Camera", "PTZ Cam", "USB Camera"};
@@ -122,11 +160,21 @@ private Q_SLOTS:
     void transportRows_data();
     void transportRows();
     void sameAddressAndPortRefused();
+    void tallyFieldsPerSlot();
+    void tallySourcesOffered();
+    void tallySourcesSaved_data();
+    void tallySourcesSaved();
+    void tooLongTallySourceRefused_data();
+    void tooLongTallySourceRefused();
     void screenshot();
 
 private:
     void attachDevices(bool attached);
     QList<StoredCamera> storedList() const;
+    // Every stored camera's sources, "id obs|vmix", in the list's order.
+    QStringList storedSources() const;
+    // Until both links have read the fakes' scenes and inputs.
+    bool waitForSwitcherLists() const;
 
     template<class T>
     static T *slotWidget(const MultiCameras &dialog, const char *name, int n)
@@ -158,6 +206,14 @@ void tst_MultiCameras::init()
             cameras.append(new USBCamera(stored.id, stored.name, stored.device));
     }
     m_app->settings()->writeCameraList(cameras);
+    for (const CameraWrapper *camera : std::as_const(cameras)) {
+        m_app->settings()->setTallyObs(camera->cameraId(), QString());
+        m_app->settings()->setTallyVmix(camera->cameraId(), QString());
+    }
+    for (const auto &[id, sources] : InitialSources) {
+        m_app->settings()->setTallyObs(id, sources.first);
+        m_app->settings()->setTallyVmix(id, sources.second);
+    }
     qDeleteAll(cameras);
     m_app->loadCameras();
     m_app->connectCameraSignals();
@@ -195,6 +251,24 @@ QList<StoredCamera> tst_MultiCameras::storedList() const
     }
     file.endArray();
     return list;
+}
+
+QStringList tst_MultiCameras::storedSources() const
+{
+    QStringList sources;
+    for (const StoredCamera &camera : storedList())
+        sources.append(camera.id + ' ' + m_app->settings()->tallyObs(camera.id) + '|'
+                       + m_app->settings()->tallyVmix(camera.id));
+    return sources;
+}
+
+bool tst_MultiCameras::waitForSwitcherLists() const
+{
+    const bool ready = QTest::qWaitFor(
+        [this] { return m_app->obsScenes() == ObsScenes && m_app->vmixInputs() == VMixTitles; }, LinkWaitMs);
+    if (!ready)
+        qWarning() << "the links know" << m_app->obsScenes() << m_app->vmixInputs();
+    return ready;
 }
 
 void tst_MultiCameras::formAndWindow()
@@ -580,8 +654,190 @@ void tst_MultiCameras::sameAddressAndPortRefused()
     QCOMPARE(storedList().at(7).id, QString("10.0.0.6"));
 }
 
+void tst_MultiCameras::tallyFieldsPerSlot()
+{
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    for (int n = 1; n <= 8; ++n) {
+        auto *group
+            = dialog.findChild<QGroupBox *>(n == 1 ? QString("groupBox") : QString("groupBox_%1").arg(n));
+        auto *obs = slotWidget<QComboBox>(dialog, "tallyObs", n);
+        auto *vmix = slotWidget<QComboBox>(dialog, "tallyVmix", n);
+        auto *obsLabel = slotWidget<QLabel>(dialog, "tallyObsLabel", n);
+        auto *vmixLabel = slotWidget<QLabel>(dialog, "tallyVmixLabel", n);
+        QVERIFY(group && obs && vmix && obsLabel && vmixLabel);
+        for (QWidget *widget : {static_cast<QWidget *>(obs), static_cast<QWidget *>(vmix),
+                                static_cast<QWidget *>(obsLabel), static_cast<QWidget *>(vmixLabel)})
+            QVERIFY(group->isAncestorOf(widget));
+        QCOMPARE(obsLabel->text(), QString("OBS Tally"));
+        QCOMPARE(vmixLabel->text(), QString("vMix Tally"));
+        // Free text: a scene or input the links have not listed (yet) can be typed.
+        QVERIFY(obs->isEditable() && vmix->isEditable());
+        QVERIFY(obs->isVisible() && vmix->isVisible());
+        QCOMPARE(obs->lineEdit()->placeholderText(), QString("OBS scene"));
+        QCOMPARE(vmix->lineEdit()->placeholderText(), QString("vMix input"));
+        // Below the camera's kind, OBS above vMix, each beside its label.
+        QVERIFY(obs->y() > slotWidget<QComboBox>(dialog, "usbCam", n)->y());
+        QVERIFY(obs->y() < vmix->y());
+        QVERIFY(obsLabel->x() < obs->x()
+                && qAbs(obsLabel->geometry().center().y() - obs->geometry().center().y()) < 4);
+        QVERIFY(vmixLabel->x() < vmix->x()
+                && qAbs(vmixLabel->geometry().center().y() - vmix->geometry().center().y()) < 4);
+    }
+
+    // Filled from the settings by each slot's camera id.
+    const QStringList expected = {"Camera 1|", "|3", "|", "|", "|", "Slides|Camera 2", "|", "|"};
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(slotWidget<QComboBox>(dialog, "tallyObs", n)->currentText() + '|'
+                     + slotWidget<QComboBox>(dialog, "tallyVmix", n)->currentText(),
+                 expected.at(n - 1));
+    }
+}
+
+void tst_MultiCameras::tallySourcesOffered()
+{
+    QVERIFY(waitForSwitcherLists());
+    MultiCameras dialog;
+    for (int n = 1; n <= 8; ++n) {
+        QCOMPARE(items(slotWidget<QComboBox>(dialog, "tallyObs", n)), ObsScenes);
+        QCOMPARE(items(slotWidget<QComboBox>(dialog, "tallyVmix", n)), VMixTitles);
+    }
+    // The lists offer; they do not choose: a slot without a source stays empty, a stored one shows as is.
+    QCOMPARE(slotWidget<QComboBox>(dialog, "tallyObs", 3)->currentText(), QString());
+    QCOMPARE(slotWidget<QComboBox>(dialog, "tallyVmix", 1)->currentText(), QString());
+    QCOMPARE(slotWidget<QComboBox>(dialog, "tallyVmix", 2)->currentText(), QString("3"));
+
+    // Choosing from the drop-down fills the field with the name.
+    auto *obs = slotWidget<QComboBox>(dialog, "tallyObs", 3);
+    obs->setCurrentIndex(2);
+    QCOMPARE(obs->currentText(), QString("Slides"));
+}
+
+void tst_MultiCameras::tallySourcesSaved_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<int>("obsIndex"); // -1: type obsText
+    QTest::addColumn<QString>("obsText");
+    QTest::addColumn<int>("vmixIndex"); // -1: type vmixText
+    QTest::addColumn<QString>("vmixText");
+    QTest::addColumn<QString>("expected"); // the slot's stored "id obs|vmix"
+
+    QTest::newRow("chosen from the lists") << 8 << 1 << "" << 3 << ""
+                                           << "10.0.0.8 Camera 2|Opener.mp4";
+    QTest::newRow("typed, not listed") << 7 << -1 << "Wide Shot" << -1 << "4"
+                                       << "10.0.0.7 Wide Shot|4";
+    QTest::newRow("vMix key") << 1 << -1 << "Camera 1" << -1 << "a1b2c3d4-0000-4e00-8000-000000000001"
+                              << "192.168.1.20 Camera 1|a1b2c3d4-0000-4e00-8000-000000000001";
+    QTest::newRow("cleared") << 6 << -1 << "" << -1 << ""
+                             << "10.0.0.6 |";
+    QTest::newRow("exactly 200 characters") << 7 << -1 << QString(200, 'o') << -1 << QString(200, 'v')
+                                            << "10.0.0.7 " + QString(200, 'o') + '|' + QString(200, 'v');
+}
+
+void tst_MultiCameras::tallySourcesSaved()
+{
+    QFETCH(int, slot);
+    QFETCH(int, obsIndex);
+    QFETCH(QString, obsText);
+    QFETCH(int, vmixIndex);
+    QFETCH(QString, vmixText);
+    QFETCH(QString, expected);
+
+    QVERIFY(waitForSwitcherLists());
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *obs = slotWidget<QComboBox>(dialog, "tallyObs", slot);
+    auto *vmix = slotWidget<QComboBox>(dialog, "tallyVmix", slot);
+    if (obsIndex >= 0) {
+        obs->setCurrentIndex(obsIndex);
+    } else {
+        obs->clearEditText();
+        QTest::keyClicks(obs->lineEdit(), obsText);
+    }
+    if (vmixIndex >= 0) {
+        vmix->setCurrentIndex(vmixIndex);
+    } else {
+        vmix->clearEditText();
+        QTest::keyClicks(vmix->lineEdit(), vmixText);
+    }
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    // The other slots keep theirs (slot 4's absent device became the first attached one, without sources).
+    QStringList expectedSources;
+    for (const StoredCamera &camera : unchangedResult(true))
+        expectedSources.append(camera.id + ' ' + initialSourcesOf(camera.id));
+    expectedSources[slot - 1] = expected;
+    QCOMPARE(storedSources(), expectedSources);
+    // The settings file holds the keys by the camera id.
+    const QString id = storedList().at(slot - 1).id;
+    m_app->settings()->sync();
+    QSettings file(m_app->settings()->fileName(), QSettings::IniFormat);
+    QCOMPARE(file.value(id + "_tally_obs").toString() + '|' + file.value(id + "_tally_vmix").toString(),
+             expected.mid(id.size() + 1));
+
+    // Rebuilt as the control window does after OK: the tally owner judges the camera by the new sources,
+    // and the dialog opened again shows them.
+    m_app->loadCameras();
+    m_app->connectCameraSignals();
+    TallyTracker *tally = m_app->tallyTracker();
+    QVERIFY(tally);
+    QCOMPARE(id + ' ' + tally->obsSource(id) + '|' + tally->vmixSource(id), expected);
+    MultiCameras again;
+    QCOMPARE(id + ' ' + slotWidget<QComboBox>(again, "tallyObs", slot)->currentText() + '|'
+                 + slotWidget<QComboBox>(again, "tallyVmix", slot)->currentText(),
+             expected);
+}
+
+void tst_MultiCameras::tooLongTallySourceRefused_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<bool>("obsField");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("OBS scene") << 2 << true
+                               << "Camera 2: the OBS tally source is longer than 200 characters.";
+    QTest::newRow("vMix input") << 8 << false
+                                << "Camera 8: the vMix tally source is longer than 200 characters.";
+}
+
+void tst_MultiCameras::tooLongTallySourceRefused()
+{
+    QFETCH(int, slot);
+    QFETCH(bool, obsField);
+    QFETCH(QString, message);
+
+    const QStringList before = storedSources();
+    MultiCameras dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // Another slot changed too: nothing of the list may be written.
+    typeInto(slotWidget<QLineEdit>(dialog, "camName", 1), QStringLiteral("Changed"));
+    auto *field = slotWidget<QComboBox>(dialog, obsField ? "tallyObs" : "tallyVmix", slot);
+    field->setEditText(QString(201, 'x'));
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+
+    QVERIFY(dialog.isVisible());
+    auto *error = dialog.findChild<QLabel *>("multiDlgError");
+    QVERIFY(error && error->isVisible());
+    QCOMPARE(error->text(), message);
+    QCOMPARE(storedList(), InitialList);
+    QCOMPARE(storedSources(), before);
+    // What was typed stays for the operator to shorten; then OK goes through.
+    QCOMPARE(field->currentText(), QString(201, 'x'));
+    field->setEditText(QString(200, 'x'));
+    QTest::mouseClick(dialog.findChild<QPushButton *>("multiDlgOK"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const QString id = storedList().at(slot - 1).id;
+    QCOMPARE(obsField ? m_app->settings()->tallyObs(id) : m_app->settings()->tallyVmix(id),
+             QString(200, 'x'));
+}
+
 void tst_MultiCameras::screenshot()
 {
+    QVERIFY(waitForSwitcherLists());
     MultiCameras dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -591,7 +847,21 @@ void tst_MultiCameras::screenshot()
 int main(int argc, char **argv)
 {
     TestDataHome home;
+    if (!TestDataHome::writeStartupSettings({{"enableobsctrl", true},
+                                             {"obsip", ObsAddress},
+                                             {"obsport", ObsPort},
+                                             {"enablevmixctrl", true},
+                                             {"vmixip", VMixAddress},
+                                             {"vmixport", VMixPort}}))
+        return 1;
     TavimorexApp app(argc, argv);
+    // Sockets need the application's event loop; the links find the switchers at one of their retries.
+    FakeObs5Server obs;
+    FakeVMix vmix;
+    if (!obs.listen(QHostAddress(ObsAddress), ObsPort) || !vmix.listen(QHostAddress(VMixAddress), VMixPort)) {
+        qCritical("cannot start the fake switchers");
+        return 1;
+    }
     tst_MultiCameras test(&app);
     return QTest::qExec(&test, argc, argv);
 }

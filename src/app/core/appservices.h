@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class AppSettings;
 class CameraWrapper;
@@ -25,6 +26,10 @@ public:
     virtual bool stopObsLink() = 0;
     virtual bool startVmixLink() = 0;
     virtual bool stopVmixLink() = 0;
+    // What the switcher links know right now, for the tally source choices: OBS's scene names and vMix's
+    // input titles (empty until a link has read its lists).
+    virtual QStringList obsScenes() const = 0;
+    virtual QStringList vmixInputs() const = 0;
 
     static AppServices *instance();
 

@@ -185,6 +185,8 @@
       const transport = VISCA_PORTS[cam.transport] ? cam.transport : 'tcp';
       byId('camTransport' + row).value = transport;
       byId('camPort' + row).value = String(Number.isInteger(cam.port) ? cam.port : VISCA_PORTS[transport]);
+      byId('camTallyObs' + row).value = String(cam.tallyObs || '');
+      byId('camTallyVmix' + row).value = String(cam.tallyVmix || '');
       byId(cam.isUsbCam ? 'camUsb' + row : 'camIp' + row).checked = true;
       updateCameraRow(row);
     });
@@ -224,7 +226,10 @@
       const isUsb = byId('camUsb' + row).checked;
       const name = byId('camName' + row).value;
       const camId = isUsb ? byId('camUsbDevice' + row).value : byId('camAddress' + row).value;
-      const entry = { isUsb: isUsb, name: name, camId: camId };
+      const entry = {
+        isUsb: isUsb, name: name, camId: camId,
+        tallyObs: byId('camTallyObs' + row).value, tallyVmix: byId('camTallyVmix' + row).value,
+      };
       if (!isUsb) {
         entry.transport = byId('camTransport' + row).value;
         entry.port = Number(byId('camPort' + row).value);
@@ -547,6 +552,7 @@
     vmix.masterVolume = Number(data.masterVolume) || 0;
     vmix.masterMuted = data.masterVolumeMuted === true;
     vmix.inputs = Array.isArray(data.inputs) ? data.inputs : [];
+    fillTallyInputChoices();
     if (!byId('vmixPanel')) return;
     if (initialising) rebuildVmixLists();
     setText('vmixStreamingStatus', data.isStreaming ? 'Streaming...' : 'No Streaming...');
@@ -555,6 +561,20 @@
     setMuteIcon(byId('vmixMasterMute'), vmix.masterMuted);
     const input = selectedVmixInput();
     if (input) setMuteIcon(byId('vmixSourceMute'), input.inputVolumeMuted === true);
+  }
+
+  // The camera settings' vMix tally fields offer the inputs vMix has now; any other text may be typed.
+  function fillTallyInputChoices() {
+    const list = byId('tallyVmixInputs');
+    if (!list) return;
+    const names = [...new Set(vmix.inputs.map((input) => String(input.inputName || '')).filter(Boolean))];
+    const shown = [...list.options].map((option) => option.value);
+    if (shown.length === names.length && shown.every((name, i) => name === names[i])) return;
+    list.replaceChildren(...names.map((name) => {
+      const option = document.createElement('option');
+      option.value = name;
+      return option;
+    }));
   }
 
   function requestVmixStatus(initialising) {
