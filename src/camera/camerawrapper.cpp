@@ -1,13 +1,11 @@
 #include "camerawrapper.h"
 
-CameraWrapper::CameraWrapper(int cameraType, const QString &cameraId, const QString &cameraName,
+CameraWrapper::CameraWrapper(int cameraType,
+                             const QString &cameraId,
+                             const QString &cameraName,
                              const QString &deviceName)
-    : m_cameraId(cameraId)
-    , m_cameraName(cameraName)
-    , m_deviceName(deviceName)
-    , m_cameraType(cameraType)
-{
-}
+    : m_cameraId(cameraId), m_cameraName(cameraName), m_deviceName(deviceName), m_cameraType(cameraType)
+{}
 
 CameraWrapper::~CameraWrapper() = default;
 
@@ -61,13 +59,9 @@ SpeedRange CameraWrapper::focusSpeedRange() const
     return m_focusSpeedRange;
 }
 
-void CameraWrapper::connectCamera()
-{
-}
+void CameraWrapper::connectCamera() {}
 
-void CameraWrapper::disconnectCamera()
-{
-}
+void CameraWrapper::disconnectCamera() {}
 
 void CameraWrapper::moveUp(int panSpeed, int tiltSpeed)
 {
@@ -99,13 +93,9 @@ void CameraWrapper::stopMoving(int panSpeed, int tiltSpeed)
     Q_UNUSED(tiltSpeed)
 }
 
-void CameraWrapper::stopZooming()
-{
-}
+void CameraWrapper::stopZooming() {}
 
-void CameraWrapper::moveHome()
-{
-}
+void CameraWrapper::moveHome() {}
 
 void CameraWrapper::zoomIn(int speed)
 {
@@ -156,9 +146,7 @@ void CameraWrapper::focusOut(int speed)
     Q_UNUSED(speed)
 }
 
-void CameraWrapper::stopFocusing()
-{
-}
+void CameraWrapper::stopFocusing() {}
 
 void CameraWrapper::setPreset(int presetNum)
 {
@@ -175,35 +163,25 @@ void CameraWrapper::setIris(int index)
     Q_UNUSED(index)
 }
 
-void CameraWrapper::resetIris()
-{
-}
+void CameraWrapper::resetIris() {}
 
 void CameraWrapper::setShutter(int index)
 {
     Q_UNUSED(index)
 }
 
-void CameraWrapper::resetShutter()
-{
-}
+void CameraWrapper::resetShutter() {}
 
 void CameraWrapper::setBright(int value)
 {
     Q_UNUSED(value)
 }
 
-void CameraWrapper::brightUp()
-{
-}
+void CameraWrapper::brightUp() {}
 
-void CameraWrapper::brightDown()
-{
-}
+void CameraWrapper::brightDown() {}
 
-void CameraWrapper::resetBright()
-{
-}
+void CameraWrapper::resetBright() {}
 
 void CameraWrapper::setAeMode(int index)
 {
@@ -215,53 +193,29 @@ void CameraWrapper::setWbMode(int index)
     Q_UNUSED(index)
 }
 
-void CameraWrapper::inquireZoomPosition()
-{
-}
+void CameraWrapper::inquireZoomPosition() {}
 
-void CameraWrapper::inquireFocusPosition()
-{
-}
+void CameraWrapper::inquireFocusPosition() {}
 
-void CameraWrapper::inquireFocusMode()
-{
-}
+void CameraWrapper::inquireFocusMode() {}
 
-void CameraWrapper::inquireShutter()
-{
-}
+void CameraWrapper::inquireShutter() {}
 
-void CameraWrapper::inquireIris()
-{
-}
+void CameraWrapper::inquireIris() {}
 
-void CameraWrapper::inquireBright()
-{
-}
+void CameraWrapper::inquireBright() {}
 
-void CameraWrapper::inquirePanTiltPosition()
-{
-}
+void CameraWrapper::inquirePanTiltPosition() {}
 
-void CameraWrapper::inquireLuminance()
-{
-}
+void CameraWrapper::inquireLuminance() {}
 
-void CameraWrapper::inquireContrast()
-{
-}
+void CameraWrapper::inquireContrast() {}
 
-void CameraWrapper::inquireHue()
-{
-}
+void CameraWrapper::inquireHue() {}
 
-void CameraWrapper::inquireAeMode()
-{
-}
+void CameraWrapper::inquireAeMode() {}
 
-void CameraWrapper::inquireWbMode()
-{
-}
+void CameraWrapper::inquireWbMode() {}
 
 void CameraWrapper::setLuminance(int value)
 {
@@ -278,21 +232,13 @@ void CameraWrapper::setHue(int value)
     Q_UNUSED(value)
 }
 
-void CameraWrapper::triggerOnePushWb()
-{
-}
+void CameraWrapper::triggerOnePushWb() {}
 
-void CameraWrapper::osdMenu()
-{
-}
+void CameraWrapper::osdMenu() {}
 
-void CameraWrapper::osdEnter()
-{
-}
+void CameraWrapper::osdEnter() {}
 
-void CameraWrapper::osdBack()
-{
-}
+void CameraWrapper::osdBack() {}
 
 void CameraWrapper::setImageFlip(bool on)
 {
@@ -368,4 +314,9 @@ void CameraWrapper::clearPreset(int presetNum)
 void CameraWrapper::setTally(TallyState state)
 {
     Q_UNUSED(state)
+}
+
+void CameraWrapper::setTallySourceLive(bool live)
+{
+    Q_UNUSED(live)
 }
