@@ -1,11 +1,13 @@
 #include "camerawrapper.h"
 
-CameraWrapper::CameraWrapper(int cameraType,
-                             const QString &cameraId,
-                             const QString &cameraName,
+CameraWrapper::CameraWrapper(int cameraType, const QString &cameraId, const QString &cameraName,
                              const QString &deviceName)
-    : m_cameraId(cameraId), m_cameraName(cameraName), m_deviceName(deviceName), m_cameraType(cameraType)
-{}
+    : m_cameraId(cameraId)
+    , m_cameraName(cameraName)
+    , m_deviceName(deviceName)
+    , m_cameraType(cameraType)
+{
+}
 
 CameraWrapper::~CameraWrapper() = default;
 
@@ -59,9 +61,13 @@ SpeedRange CameraWrapper::focusSpeedRange() const
     return m_focusSpeedRange;
 }
 
-void CameraWrapper::connectCamera() {}
+void CameraWrapper::connectCamera()
+{
+}
 
-void CameraWrapper::disconnectCamera() {}
+void CameraWrapper::disconnectCamera()
+{
+}
 
 void CameraWrapper::moveUp(int panSpeed, int tiltSpeed)
 {
@@ -93,9 +99,13 @@ void CameraWrapper::stopMoving(int panSpeed, int tiltSpeed)
     Q_UNUSED(tiltSpeed)
 }
 
-void CameraWrapper::stopZooming() {}
+void CameraWrapper::stopZooming()
+{
+}
 
-void CameraWrapper::moveHome() {}
+void CameraWrapper::moveHome()
+{
+}
 
 void CameraWrapper::zoomIn(int speed)
 {
@@ -146,7 +156,9 @@ void CameraWrapper::focusOut(int speed)
     Q_UNUSED(speed)
 }
 
-void CameraWrapper::stopFocusing() {}
+void CameraWrapper::stopFocusing()
+{
+}
 
 void CameraWrapper::setPreset(int presetNum)
 {
@@ -163,25 +175,35 @@ void CameraWrapper::setIris(int index)
     Q_UNUSED(index)
 }
 
-void CameraWrapper::resetIris() {}
+void CameraWrapper::resetIris()
+{
+}
 
 void CameraWrapper::setShutter(int index)
 {
     Q_UNUSED(index)
 }
 
-void CameraWrapper::resetShutter() {}
+void CameraWrapper::resetShutter()
+{
+}
 
 void CameraWrapper::setBright(int value)
 {
     Q_UNUSED(value)
 }
 
-void CameraWrapper::brightUp() {}
+void CameraWrapper::brightUp()
+{
+}
 
-void CameraWrapper::brightDown() {}
+void CameraWrapper::brightDown()
+{
+}
 
-void CameraWrapper::resetBright() {}
+void CameraWrapper::resetBright()
+{
+}
 
 void CameraWrapper::setAeMode(int index)
 {
@@ -193,29 +215,53 @@ void CameraWrapper::setWbMode(int index)
     Q_UNUSED(index)
 }
 
-void CameraWrapper::inquireZoomPosition() {}
+void CameraWrapper::inquireZoomPosition()
+{
+}
 
-void CameraWrapper::inquireFocusPosition() {}
+void CameraWrapper::inquireFocusPosition()
+{
+}
 
-void CameraWrapper::inquireFocusMode() {}
+void CameraWrapper::inquireFocusMode()
+{
+}
 
-void CameraWrapper::inquireShutter() {}
+void CameraWrapper::inquireShutter()
+{
+}
 
-void CameraWrapper::inquireIris() {}
+void CameraWrapper::inquireIris()
+{
+}
 
-void CameraWrapper::inquireBright() {}
+void CameraWrapper::inquireBright()
+{
+}
 
-void CameraWrapper::inquirePanTiltPosition() {}
+void CameraWrapper::inquirePanTiltPosition()
+{
+}
 
-void CameraWrapper::inquireLuminance() {}
+void CameraWrapper::inquireLuminance()
+{
+}
 
-void CameraWrapper::inquireContrast() {}
+void CameraWrapper::inquireContrast()
+{
+}
 
-void CameraWrapper::inquireHue() {}
+void CameraWrapper::inquireHue()
+{
+}
 
-void CameraWrapper::inquireAeMode() {}
+void CameraWrapper::inquireAeMode()
+{
+}
 
-void CameraWrapper::inquireWbMode() {}
+void CameraWrapper::inquireWbMode()
+{
+}
 
 void CameraWrapper::setLuminance(int value)
 {
@@ -232,13 +278,21 @@ void CameraWrapper::setHue(int value)
     Q_UNUSED(value)
 }
 
-void CameraWrapper::triggerOnePushWb() {}
+void CameraWrapper::triggerOnePushWb()
+{
+}
 
-void CameraWrapper::osdMenu() {}
+void CameraWrapper::osdMenu()
+{
+}
 
-void CameraWrapper::osdEnter() {}
+void CameraWrapper::osdEnter()
+{
+}
 
-void CameraWrapper::osdBack() {}
+void CameraWrapper::osdBack()
+{
+}
 
 void CameraWrapper::setImageFlip(bool on)
 {
