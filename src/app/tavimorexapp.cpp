@@ -55,6 +55,12 @@ TavimorexApp::TavimorexApp(int &argc, char **argv) : QApplication(argc, argv)
                 camera->setTally(state);
         }
     });
+    connect(m_tally, &TallyTracker::sourceLiveChanged, this, [this](const QString &id, bool live) {
+        for (CameraWrapper *camera : std::as_const(m_cameras)) {
+            if (camera->cameraId() == id)
+                camera->setTallySourceLive(live);
+        }
+    });
     refreshTally();
 
     m_httpServer = new HttpServerWrapper(m_settings);
@@ -145,8 +151,10 @@ void TavimorexApp::refreshTally()
         ids.append(camera->cameraId());
     m_tally->setCameraIds(ids);
     // Cameras just built from a new list hear their state too; a camera acts on changes only.
-    for (CameraWrapper *camera : std::as_const(m_cameras))
+    for (CameraWrapper *camera : std::as_const(m_cameras)) {
         camera->setTally(m_tally->tally(camera->cameraId()));
+        camera->setTallySourceLive(m_tally->isSourceLive(camera->cameraId()));
+    }
 }
 
 void TavimorexApp::recordFirstCameraList()

@@ -369,3 +369,8 @@ void CameraWrapper::setTally(TallyState state)
 {
     Q_UNUSED(state)
 }
+
+void CameraWrapper::setTallySourceLive(bool live)
+{
+    Q_UNUSED(live)
+}

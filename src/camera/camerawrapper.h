@@ -14,7 +14,9 @@ class CameraWrapper : public QObject
     Q_OBJECT
 
 public:
-    CameraWrapper(int cameraType, const QString &cameraId, const QString &cameraName,
+    CameraWrapper(int cameraType,
+                  const QString &cameraId,
+                  const QString &cameraName,
                   const QString &deviceName);
     ~CameraWrapper() override;
 
@@ -94,6 +96,10 @@ public:
     // The switchers' verdict on this camera, given to every camera (not only the current one) whenever it
     // changes. The base ignores it; a camera with a tally light overrides it.
     virtual void setTally(TallyState state);
+    // Whether the switchers have a word on this camera: it has a tally source on a switcher link that is
+    // up. A camera with a tally light keeps it lit even while it is not the current camera. The base
+    // ignores it.
+    virtual void setTallySourceLive(bool live);
 
     // Status cache: the last values the camera reported. Positions are four parts, most significant
     // first (VISCA nibbles for a network camera, bytes of the 32-bit value for a USB camera).

@@ -195,6 +195,22 @@ QString IPCamera::currentStateName() const
 void IPCamera::connectCamera()
 {
     qCDebug(lcCamera) << "connecting camera" << this;
+    m_controlWanted = true;
+    if (m_tallyOnly) {
+        // The light link becomes the control link; the lamp keeps what it shows.
+        m_tallyOnly = false;
+        m_relinking = false;
+        m_userDisconnect = false;
+        if (m_link->state() == QAbstractSocket::ConnectedState) {
+            m_retryTimer->stop();
+            m_retryAttempt = 0;
+            startControl(false);
+            Q_EMIT clientStateChanged(currentStateName());
+            return;
+        }
+        if (m_link->state() == QAbstractSocket::UnconnectedState)
+            stopRetrying();
+    }
     if (m_link->state() != QAbstractSocket::UnconnectedState) {
         Q_EMIT clientStateChanged(currentStateName());
         return;
@@ -210,6 +226,24 @@ void IPCamera::connectCamera()
 void IPCamera::disconnectCamera()
 {
     qCDebug(lcCamera) << "disconnecting camera" << this;
+    m_controlWanted = false;
+    if (m_tallyOnly)
+        return;
+    if (lightLinkWanted() && m_link->state() == QAbstractSocket::ConnectedState) {
+        // The camera may be on air while another one is driven: the link stays, for the lamp only.
+        qCDebug(lcCamera) << "link kept for the tally light" << this;
+        stopRetrying();
+        m_pollTimer->stop();
+        clearQueue();
+        m_currentInquiry = NoInquiry;
+        m_pollStep = 0;
+        m_timeoutsInRow = 0;
+        m_unresponsive = false;
+        m_lateAnswersOwed = 0;
+        m_tallyOnly = true;
+        Q_EMIT clientStateChanged(stateName(QAbstractSocket::UnconnectedState));
+        return;
+    }
     m_userDisconnect = true;
     const bool retryInProgress = m_relinking;
     stopRetrying();
@@ -240,6 +274,13 @@ void IPCamera::scheduleRetry()
 
 void IPCamera::onRetryTimer()
 {
+    if (m_tallyOnly) {
+        if (lightLinkWanted() && m_link->state() == QAbstractSocket::UnconnectedState) {
+            qCDebug(lcCamera) << "re-opening the tally link, attempt" << m_retryAttempt + 1 << this;
+            m_link->open(m_cameraId, m_port);
+        }
+        return;
+    }
     if (m_userDisconnect || !m_relinking)
         return;
     qCDebug(lcCamera) << "reconnecting, attempt" << m_retryAttempt + 1 << this;
@@ -248,10 +289,21 @@ void IPCamera::onRetryTimer()
 
 void IPCamera::onClientConnected()
 {
-    qCDebug(lcCamera) << "camera connected" << this;
+    qCDebug(lcCamera) << "camera connected" << this << (m_tallyOnly ? "for the tally light" : "");
     m_relinking = false;
     m_retryTimer->stop();
     m_linkUp.start();
+    // What the lamp shows after a re-open is not known: the state goes out again.
+    m_lampOn = false;
+    if (m_tallyOnly) {
+        syncTally(true);
+        return;
+    }
+    startControl(true);
+}
+
+void IPCamera::startControl(bool fresh)
+{
     m_currentInquiry = NoInquiry;
     m_pollStep = 0;
     m_timeoutsInRow = 0;
@@ -260,6 +312,8 @@ void IPCamera::onClientConnected()
     // Whatever the camera was doing when the link went down, it must not keep moving on its own: a stop
     // lost with the old link would otherwise never arrive.
     writeStops("link opened");
+    // A camera without a tally source hears nothing of tally; one with a source hears its state.
+    syncTally(fresh && m_tallySourceLive);
     m_pollTimer->start(PollInterval);
 
     QNetworkRequest request(
@@ -273,6 +327,20 @@ void IPCamera::onClientConnected()
 void IPCamera::onClientDisconnected()
 {
     qCDebug(lcCamera) << "camera disconnected" << this;
+    if (m_tallyOnly) {
+        if (!lightLinkWanted()) {
+            m_tallyOnly = false;
+            return;
+        }
+        m_relinking = true;
+        if (m_linkUp.isValid() && m_linkUp.elapsed() < ShortLivedLink) {
+            scheduleRetry();
+        } else {
+            m_retryAttempt = 0;
+            m_retryTimer->start(0);
+        }
+        return;
+    }
     m_currentInquiry = NoInquiry;
     m_pollStep = 0;
     m_pollTimer->stop();
@@ -297,16 +365,31 @@ void IPCamera::onClientDisconnected()
     qCDebug(lcCamera) << "reconnecting ended" << this;
     m_userDisconnect = false;
     qCDebug(lcCamera) << "user disconnect" << m_userDisconnect;
+    // A camera that is no longer current may still need its lamp.
+    QTimer::singleShot(0, this, &IPCamera::updateLightLink);
 }
 
 void IPCamera::onClientError()
 {
+    // The light link is nothing the operator asked for; its failures are retried quietly.
+    if (m_tallyOnly) {
+        qCDebug(lcCamera) << "tally link:" << m_link->errorString() << this;
+        return;
+    }
     Q_EMIT clientError(m_link->errorString());
 }
 
 void IPCamera::onClientStateChanged(QAbstractSocket::SocketState state)
 {
     qCDebug(lcCamera) << "\t State Changed --- " << state << this;
+    if (m_tallyOnly) {
+        if (state == QAbstractSocket::UnconnectedState && m_relinking && lightLinkWanted()
+            && !m_retryTimer->isActive())
+            scheduleRetry();
+        return;
+    }
+    if (state == QAbstractSocket::UnconnectedState && !m_controlWanted && lightLinkWanted())
+        QTimer::singleShot(0, this, &IPCamera::updateLightLink);
     Q_EMIT clientStateChanged(stateName(state));
     // An attempt to re-open the link failed: try again after the next back-off delay.
     if (state == QAbstractSocket::UnconnectedState && m_relinking && !m_userDisconnect
@@ -453,6 +536,14 @@ void IPCamera::noteCameraAlive()
 void IPCamera::dispatchReply(const quint8 *frame, int length, int requestKind)
 {
     noteCameraAlive();
+    if (isTallyError(frame, length, requestKind)) {
+        m_noTallyLight = true;
+        m_tallyWritten.invalidate();
+        qCInfo(lcCamera) << "the camera has no tally light, tally is not sent to it again" << this;
+        if (m_tallyOnly)
+            QTimer::singleShot(0, this, &IPCamera::updateLightLink);
+        return;
+    }
     const int head = m_inquiryQueue.isEmpty() ? NoInquiry : m_inquiryQueue.constFirst().inquiryKind;
     // A link that knows the request a reply answers (Sony's sequence numbers) settles it: a reply to
     // anything but the inquiry on the wire releases nothing and stores nothing.
@@ -561,6 +652,97 @@ void IPCamera::storeAnswer(int kind, const quint8 *b, int n)
     default:
         break;
     }
+}
+
+// ---- Tally ------------------------------------------------------------------------------------------
+
+void IPCamera::setTally(TallyState state)
+{
+    m_tally = state;
+    syncTally(false);
+}
+
+void IPCamera::setTallySourceLive(bool live)
+{
+    if (live == m_tallySourceLive)
+        return;
+    m_tallySourceLive = live;
+    updateLightLink();
+}
+
+bool IPCamera::lightLinkWanted() const
+{
+    return m_tallySourceLive && !m_noTallyLight && !m_controlWanted;
+}
+
+void IPCamera::updateLightLink()
+{
+    if (m_controlWanted)
+        return;
+    const QAbstractSocket::SocketState state = m_link->state();
+    if (lightLinkWanted()) {
+        if (state == QAbstractSocket::UnconnectedState && !m_retryTimer->isActive()) {
+            qCDebug(lcCamera) << "opening the tally link" << this;
+            m_tallyOnly = true;
+            // A light link that fails to open is tried again after the back-off delays.
+            m_relinking = true;
+            m_userDisconnect = false;
+            m_link->open(m_cameraId, m_port);
+        }
+        return;
+    }
+    if (!m_tallyOnly)
+        return;
+    m_retryTimer->stop();
+    m_retryAttempt = 0;
+    m_relinking = false;
+    if (state == QAbstractSocket::ConnectedState) {
+        // The lamp goes off before its link closes; the link writes it before it closes.
+        if (m_lampOn && !m_noTallyLight)
+            writeTally(false);
+        m_link->close();
+    } else if (state != QAbstractSocket::UnconnectedState) {
+        m_link->closeNow(0);
+    } else {
+        m_tallyOnly = false;
+    }
+}
+
+void IPCamera::syncTally(bool force)
+{
+    if (m_noTallyLight || m_link->state() != QAbstractSocket::ConnectedState)
+        return;
+    const bool on = m_tally == TallyState::Program;
+    if (on == m_lampOn && !force)
+        return;
+    writeTally(on);
+}
+
+void IPCamera::writeTally(bool on)
+{
+    qCDebug(lcCamera) << "tally light" << (on ? "on" : "off") << this;
+    ViscaCommand command;
+    command << (on ? TallyOn : TallyOff);
+    writeCommand(command);
+    m_lampOn = on;
+    m_tallyWritten.start();
+}
+
+bool IPCamera::isTallyError(const quint8 *frame, int length, int requestKind) const
+{
+    // Only an error soon after a tally command, of the kinds a camera without the lamp gives.
+    if (!m_tallyWritten.isValid() || m_tallyWritten.elapsed() > InquiryTimeout)
+        return false;
+    if (length != 4 || (frame[1] & ReplyTypeMask) != ErrorReplyType
+        || (frame[2] != SyntaxError && frame[2] != NotExecutable))
+        return false;
+    // The light link carries nothing else; a Sony link names the request; on a raw control link an
+    // error while an inquiry is on the wire is the inquiry's.
+    if (m_tallyOnly)
+        return true;
+    if (requestKind != ViscaLink::Unknown)
+        return requestKind == NoInquiry;
+    return m_inquiryQueue.isEmpty();
 }
 
 // ---- Polling ----------------------------------------------------------------------------------------

@@ -114,8 +114,17 @@ public:
     int downTiltDegrees(int position) const override;
     void setMotionSync(bool on) override;
     void clearPreset(int presetNum) override;
+    // Program lights the camera's tally lamp, any other state turns it off; written once per change.
+    void setTally(TallyState state) override;
+    // While live and the camera is not the current one, a light link carries its tally: no stops, no
+    // polling, no inquiries, re-opened with the same back-off as the control link.
+    void setTallySourceLive(bool live) override;
 
     ViscaTransport transport() const { return m_transport; }
+    // Whether the link is open (or opening) for the tally lamp only.
+    bool isTallyOnlyLink() const { return m_tallyOnly; }
+    // False once the camera answered the tally command as unknown or not executable.
+    bool hasTallyLight() const { return !m_noTallyLight; }
     quint16 port() const { return m_port; }
 
     // The name clientStateChanged uses for a socket state.
@@ -154,6 +163,15 @@ private:
     void scheduleRetry();
     void stopRetrying();
     QString currentStateName() const;
+    // Starts stops, polling and the device name request on a link that is open.
+    // fresh: the link has just opened (the tally follows the stops even when unchanged).
+    void startControl(bool fresh);
+    bool lightLinkWanted() const;
+    void updateLightLink();
+    void writeTally(bool on);
+    // Writes the tally when it differs from what the camera shows; force: write it even then.
+    void syncTally(bool force);
+    bool isTallyError(const quint8 *frame, int length, int requestKind) const;
 
     ViscaTransport m_transport;
     quint16 m_port;
@@ -184,4 +202,16 @@ private:
     // The speeds of the last pan-tilt packet: the automatic stop carries them like the operator's does.
     int m_lastPanSpeed = 5;
     int m_lastTiltSpeed = 5;
+
+    // Tally: the state the switchers give, the state last written on this link (a link opens as off),
+    // and when the last tally command left, to tell its error answer from others.
+    TallyState m_tally = TallyState::Off;
+    bool m_lampOn = false;
+    QElapsedTimer m_tallyWritten;
+    bool m_noTallyLight = false;
+    bool m_tallySourceLive = false;
+    // The user wants the control link (connectCamera until disconnectCamera).
+    bool m_controlWanted = false;
+    // The link is open or opening for the tally lamp only.
+    bool m_tallyOnly = false;
 };

@@ -16,6 +16,9 @@ inline constexpr quint8 Terminator = 0xFF;
 inline constexpr quint8 ReplyTypeMask = 0xF0;
 inline constexpr quint8 ErrorReplyType = 0x60;
 inline constexpr int ShortReplyLength = 3;
+// Error codes (the third byte of 90 6y ee FF) of a camera that does not know or cannot do a command.
+inline constexpr quint8 SyntaxError = 0x02;
+inline constexpr quint8 NotExecutable = 0x41;
 // A reply frame longer than this (terminator included) is garbage and dropped.
 inline constexpr int MaxReplyLength = 32;
 
@@ -46,6 +49,10 @@ inline constexpr Header Hue{0x81, 0x01, 0x04, 0x4F};
 inline constexpr Header ImageFlip{0x81, 0x01, 0x04, 0x66};
 inline constexpr Header ImageMirror{0x81, 0x01, 0x04, 0x61};
 inline constexpr Header MotionSync{0x81, 0x0A, 0x11, 0x13};
+
+// The camera's tally lamp: on while the camera is on air, off otherwise.
+inline constexpr std::array<quint8, 8> TallyOn{0x81, 0x01, 0x7E, 0x01, 0x0A, 0x00, 0x02, 0xFF};
+inline constexpr std::array<quint8, 8> TallyOff{0x81, 0x01, 0x7E, 0x01, 0x0A, 0x00, 0x03, 0xFF};
 
 // Pan and tilt direction bytes of the drive command.
 struct Direction

@@ -92,6 +92,17 @@ QStringList TallyTracker::programCameraIds() const
     return ids;
 }
 
+bool TallyTracker::isSourceLive(const QString &id) const
+{
+    return m_live.contains(id);
+}
+
+bool TallyTracker::isLive(const Sources &sources) const
+{
+    return (m_obs && m_obs->isLinkUp() && !sources.obs.isEmpty())
+           || (m_vmix && m_vmix->isTallyLinkUp() && !sources.vmix.isEmpty());
+}
+
 bool TallyTracker::matches(const QString &source, const VMixInput &input)
 {
     if (source.isEmpty() || input.number <= 0)
@@ -133,6 +144,20 @@ void TallyTracker::update()
             continue;
         qCDebug(lcControl) << "tally of" << it.key() << "now" << tallyStateName(it.value());
         Q_EMIT tallyChanged(it.key(), it.value());
+    }
+    QSet<QString> live;
+    for (const QString &id : std::as_const(m_ids)) {
+        if (isLive(m_sources.value(id)))
+            live.insert(id);
+    }
+    const QSet<QString> liveBefore = std::exchange(m_live, live);
+    for (const QString &id : liveBefore) {
+        if (!live.contains(id))
+            Q_EMIT sourceLiveChanged(id, false);
+    }
+    for (const QString &id : std::as_const(live)) {
+        if (!liveBefore.contains(id))
+            Q_EMIT sourceLiveChanged(id, true);
     }
     // Forget the off cameras that are no longer listed.
     for (auto it = m_states.begin(); it != m_states.end();) {

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -46,10 +47,14 @@ public:
     TallyState tally(const QString &id) const;
     // The cameras on air, in the camera list's order.
     QStringList programCameraIds() const;
+    // Whether a camera has a source on a link that is up: its tally light then needs a link of its own.
+    bool isSourceLive(const QString &id) const;
 
 Q_SIGNALS:
     // Once per change of one camera's state.
     void tallyChanged(const QString &id, TallyState state);
+    // Once per change of isSourceLive(), after the tally of the same update.
+    void sourceLiveChanged(const QString &id, bool live);
 
 private:
     struct Sources
@@ -60,6 +65,7 @@ private:
 
     void update();
     TallyState judge(const Sources &sources) const;
+    bool isLive(const Sources &sources) const;
     static bool matches(const QString &source, const VMixInput &input);
 
     AppSettings *m_settings = nullptr;
@@ -68,4 +74,5 @@ private:
     QStringList m_ids;
     QHash<QString, Sources> m_sources;
     QHash<QString, TallyState> m_states;
+    QSet<QString> m_live;
 };

@@ -3,6 +3,7 @@
 #include "fakevmix.h"
 #include "httpserverwrapper.h"
 #include "mainwindow.h"
+#include "ptzsimprocess.h"
 #include "tavimorexapp.h"
 #include "testdatahome.h"
 
@@ -57,6 +58,8 @@ struct Switchers
 {
     FakeObs5Server obs;
     FakeVMix vmix;
+    // Cameras A and B answer VISCA: their tally lamps are watched.
+    PtzSimProcess cameras;
 
     bool start()
     {
@@ -94,6 +97,7 @@ private Q_SLOTS:
     void badSourcesChangeNothing_data();
     void badSourcesChangeNothing();
     void linksDown();
+    void lampsOnTheCameras();
     // A picture of the camera buttons for a reviewer; only with TAVIMOREX_SCREENSHOTS set to a folder.
     void screenshots();
 
@@ -444,6 +448,52 @@ void tst_Tally::screenshots()
     QVERIFY(window->grab().save(folder + QStringLiteral("/mainwindow-tally-current-on-air.png")));
 }
 
+namespace {
+QList<QByteArray> tallyPackets(const PtzSimProcess &sim, const QString &address)
+{
+    const QByteArray on = QByteArray::fromHex("81017e010a0002ff");
+    const QByteArray off = QByteArray::fromHex("81017e010a0003ff");
+    QList<QByteArray> tally;
+    for (const QByteArray &packet : sim.rxPackets(address)) {
+        if (packet == on || packet == off)
+            tally.append(packet == on ? QByteArrayLiteral("on") : QByteArrayLiteral("off"));
+    }
+    return tally;
+}
+} // namespace
+
+void tst_Tally::lampsOnTheCameras()
+{
+    PtzSimProcess &sim = m_switchers->cameras;
+    // Camera A is the current one (its control link), camera B is not (its light link).
+    button(1)->click();
+    QVERIFY(sim.waitForRx(CamA, QByteArray::fromHex("81090447ff"), WaitMs));
+    switchTo(Scene1, Scene2, 1, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(webStates().section(QLatin1Char(' '), 0, 1), QStringLiteral("program preview"),
+                              WaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!tallyPackets(sim, CamA).isEmpty() && tallyPackets(sim, CamA).last() == "on"
+                                 && !tallyPackets(sim, CamB).isEmpty()
+                                 && tallyPackets(sim, CamB).last() == "off",
+                             WaitMs);
+    const qsizetype beforeA = tallyPackets(sim, CamA).size();
+    const qsizetype beforeB = tallyPackets(sim, CamB).size();
+
+    // OBS cuts to camera B, then back: each lamp hears each change once.
+    switchTo(Scene2, Scene1, 1, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(tallyPackets(sim, CamB).mid(beforeB), QList<QByteArray>{"on"}, WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(tallyPackets(sim, CamA).mid(beforeA), QList<QByteArray>{"off"}, WaitMs);
+    switchTo(Scene1, Scene2, 1, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(tallyPackets(sim, CamA).mid(beforeA), (QList<QByteArray>{"off", "on"}), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(tallyPackets(sim, CamB).mid(beforeB), (QList<QByteArray>{"on", "off"}), WaitMs);
+    // A while of polling and vMix polls: nothing more.
+    QTest::qWait(1500);
+    QCOMPARE(tallyPackets(sim, CamA).mid(beforeA), (QList<QByteArray>{"off", "on"}));
+    QCOMPARE(tallyPackets(sim, CamB).mid(beforeB), (QList<QByteArray>{"on", "off"}));
+    // Camera B's link carries the lamp only.
+    for (const QByteArray &packet : sim.rxPackets(CamB))
+        QVERIFY2(packet.size() < 2 || quint8(packet.at(1)) != 0x09, packet.toHex(' ').constData());
+}
+
 int main(int argc, char **argv)
 {
     TestDataHome home;
@@ -466,6 +516,10 @@ int main(int argc, char **argv)
     Switchers switchers;
     if (!switchers.start()) {
         qCritical("cannot start the fake switchers");
+        return 1;
+    }
+    if (!switchers.cameras.start({CamA, CamB})) {
+        qCritical("cannot start the camera simulator: %s", qPrintable(switchers.cameras.errorString()));
         return 1;
     }
     tst_Tally test(&app, &switchers);

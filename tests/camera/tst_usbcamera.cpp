@@ -75,6 +75,7 @@ private Q_SLOTS:
 
     void connectSetsRangesAndPolls();
     void missingDeviceIsSilent();
+    void tallyGoesNowhere();
     void reconnectKeepsConnection();
     void reconnectToUnpluggedDevice();
     void operations_data();
@@ -168,6 +169,21 @@ void TestUSBCamera::connectSetsRangesAndPolls()
     m_device->setValue(V4L2_CID_ZOOM_ABSOLUTE, 300);
     QVERIFY(updated.wait(3000));
     QCOMPARE(bytesOf(camera.zoomPos), QStringLiteral("00 00 01 2C"));
+}
+
+void TestUSBCamera::tallyGoesNowhere()
+{
+    // A USB camera has no tally lamp: the switchers' verdict writes no control and asks nothing.
+    USBCamera *camera = connectedCamera(QStringLiteral("USB Camera"));
+    QVERIFY(camera);
+    QSignalSpy errors(camera, &CameraWrapper::clientError);
+    const size_t requests = m_device->extensionUnitRequests.size();
+    camera->setTallySourceLive(true);
+    for (TallyState state : {TallyState::Program, TallyState::Preview, TallyState::Off})
+        camera->setTally(state);
+    QCOMPARE(QString::fromStdString(m_device->writesText()), QString());
+    QCOMPARE(m_device->extensionUnitRequests.size(), requests);
+    QCOMPARE(errors.count(), 0);
 }
 
 void TestUSBCamera::missingDeviceIsSilent()

@@ -254,18 +254,42 @@ void TestTallyTracker::obsLinkDownTurnsTallyOff()
     QVERIFY(connectObs(*server, version));
     QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("program preview"), WaitMs);
     QVERIFY(m_obs->isLinkUp());
+    // Both have a source on a link that is up: their lights need a link.
+    QVERIFY(m_tracker->isSourceLive(CamA));
+    QVERIFY(m_tracker->isSourceLive(CamB));
 
     QSignalSpy changes(m_tracker.get(), &TallyTracker::tallyChanged);
+    // The order of the two signals: a camera hears its off before its light link may close.
+    QStringList order;
+    connect(m_tracker.get(), &TallyTracker::tallyChanged, this,
+            [&order](const QString &id, TallyState state) {
+                order.append(id + QLatin1Char(' ') + tallyStateName(state));
+            });
+    connect(m_tracker.get(), &TallyTracker::sourceLiveChanged, this, [&order](const QString &id, bool live) {
+        order.append(id + (live ? QStringLiteral(" live") : QStringLiteral(" dead")));
+    });
     server->disconnectClients();
     QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("off off"), WaitMs);
     QVERIFY(!m_obs->isLinkUp());
     QCOMPARE(m_obs->programScene(), QString());
     QCOMPARE(changesOf(changes, CamA), QStringList{"off"});
     QCOMPARE(changesOf(changes, CamB), QStringList{"off"});
+    QVERIFY(!m_tracker->isSourceLive(CamA));
+    QVERIFY(!m_tracker->isSourceLive(CamB));
+    QVERIFY2(order.indexOf(CamA + QStringLiteral(" off")) >= 0
+                 && order.indexOf(CamA + QStringLiteral(" off"))
+                        < order.indexOf(CamA + QStringLiteral(" dead")),
+             qPrintable(order.join(QLatin1Char(','))));
 
     // Reconnected, the state is asked afresh.
     m_obs->openConnection();
     QTRY_COMPARE_WITH_TIMEOUT(states(*m_tracker), QStringLiteral("program preview"), WaitMs);
+    QVERIFY(m_tracker->isSourceLive(CamA));
+    // A source emptied: no longer live, once.
+    order.clear();
+    m_tracker->setSources(CamB, QString(), QString());
+    QVERIFY(!m_tracker->isSourceLive(CamB));
+    QCOMPARE(order, (QStringList{CamB + QStringLiteral(" off"), CamB + QStringLiteral(" dead")}));
 }
 
 void TestTallyTracker::vmixInputs_data()

@@ -237,6 +237,9 @@ void TestPtzSim::commandReplies_data()
     QTest::newRow("osd enter") << hex("81 01 06 06 05 ff") << done;
     QTest::newRow("osd back") << hex("81 01 06 06 04 ff") << done;
     QTest::newRow("motion sync") << hex("81 0a 11 13 02 ff") << done;
+    QTest::newRow("tally on") << hex("81 01 7e 01 0a 00 02 ff") << done;
+    QTest::newRow("tally off") << hex("81 01 7e 01 0a 00 03 ff") << done;
+    QTest::newRow("tally other") << hex("81 01 7e 01 0a 00 04 ff") << rejected;
     QTest::newRow("limit up-right") << hex("81 01 06 07 00 01 00 09 09 00 00 05 01 00 ff") << done;
     QTest::newRow("limit clear") << hex("81 01 06 07 01 00 07 0f 0f 0f 07 0f 0f 0f ff") << done;
     QTest::newRow("interface clear") << hex("81 01 00 01 ff") << QList<QByteArray>{hex("90 50 ff")};
@@ -350,6 +353,7 @@ void TestPtzSim::commandsChangeState_data()
     QTest::newRow("flip on") << hex("81 01 04 66 02 ff") << "flip" << QJsonValue(true);
     QTest::newRow("mirror on") << hex("81 01 04 61 02 ff") << "mirror" << QJsonValue(true);
     QTest::newRow("motion sync on") << hex("81 0a 11 13 02 ff") << "motionsync" << QJsonValue(true);
+    QTest::newRow("tally on") << hex("81 01 7e 01 0a 00 02 ff") << "tally" << QJsonValue(true);
     QTest::newRow("auto focus off") << hex("81 01 04 38 03 ff") << "autofocus" << QJsonValue(false);
     QTest::newRow("auto focus toggle") << hex("81 01 04 38 10 ff") << "autofocus" << QJsonValue(false);
     QTest::newRow("focus lock on") << hex("81 0a 04 68 02 ff") << "focuslock" << QJsonValue(true);
@@ -660,7 +664,7 @@ void TestPtzSim::httpErrors()
     QCOMPARE(m_sim.entries(CamA, "HTTP").constLast().text, QStringLiteral("POST /snapshot.jpg 405"));
 }
 
-enum class FaultCheck { Silent, Delay, CloseAfter, Refuse, Hangup, Notices, Foreign, Interleave };
+enum class FaultCheck { Silent, Delay, CloseAfter, Refuse, Hangup, Notices, Foreign, Interleave, NoTally };
 
 void TestPtzSim::faultModes_data()
 {
@@ -683,6 +687,7 @@ void TestPtzSim::faultModes_data()
     both("notices", {"--notices"}, {"notices on"}, FaultCheck::Notices);
     both("foreign", {"--foreign"}, {"foreign on"}, FaultCheck::Foreign);
     both("interleave", {"--interleave"}, {"interleave on"}, FaultCheck::Interleave);
+    both("no tally", {"--no-tally"}, {"no-tally on"}, FaultCheck::NoTally);
 }
 
 void TestPtzSim::faultModes()
@@ -788,6 +793,12 @@ void TestPtzSim::faultModes()
         QCOMPARE(client.receive(4), (QList<QByteArray>{Ack, Completion, Ack, FenceAnswer}));
         client.send(Fence);
         QCOMPARE(client.receive(3), (QList<QByteArray>{Ack, FenceAnswer, Completion}));
+        break;
+    case FaultCheck::NoTally:
+        QVERIFY(connected);
+        // No lamp: the tally command is unknown; everything else is answered as usual.
+        client.send(hex("81 01 7e 01 0a 00 02 ff") + Fence);
+        QCOMPARE(client.receive(2), (QList<QByteArray>{SyntaxError, FenceAnswer}));
         break;
     }
     sim.stop();

@@ -69,7 +69,7 @@ QString ControlChannel::helpText()
 {
     return QStringLiteral(
         "silent <kinds|all|none>; delay <ms>; close-after <n|0>; refuse on|off; hangup on|off; drop; "
-        "notices on|off; foreign on|off; interleave on|off; answers standard|short|long; "
+        "notices on|off; foreign on|off; interleave on|off; no-tally on|off; answers standard|short|long; "
         "http-status <code|0>; devconf default|<text>; send <hex bytes>; state; faults; connections; "
         "set <field> <value>; reset");
 }
@@ -183,6 +183,8 @@ QString ControlChannel::execute(const QString &line)
     }
     if (command == QLatin1String("hangup"))
         return switchCommand(&faults.hangup);
+    if (command == QLatin1String("no-tally"))
+        return switchCommand(&faults.noTally);
     if (command == QLatin1String("notices"))
         return switchCommand(&faults.notices);
     if (command == QLatin1String("foreign"))

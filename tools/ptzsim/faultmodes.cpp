@@ -27,6 +27,7 @@ QJsonObject FaultModes::toJson() const
         {QStringLiteral("notices"), notices},
         {QStringLiteral("foreign"), foreign},
         {QStringLiteral("interleave"), interleave},
+        {QStringLiteral("notally"), noTally},
         {QStringLiteral("httpstatus"), httpStatus},
         {QStringLiteral("udpdropevery"), udpDropEvery},
         {QStringLiteral("udpotherport"), udpOtherPort},

@@ -23,6 +23,7 @@ struct FaultModes
     bool notices = false;      // send network notices (88 ...) now and then between replies
     bool foreign = false;      // send replies of camera address 2 (A0 ...) now and then
     bool interleave = false;   // wrap inquiry answers with extra ACK and completion packets
+    bool noTally = false;      // no tally lamp: the tally command is answered with a syntax error
     int httpStatus = 0;        // answer every HTTP request with this status (0 = serve normally)
     int udpDropEvery = 0;      // VISCA over UDP: drop every n-th datagram received (0 = none)
     bool udpOtherPort = false; // VISCA over UDP: replies leave from another source port

@@ -116,6 +116,7 @@ void SimCamera::reset()
     m_motionSync = false;
     m_power = true;
     m_menuOpen = false;
+    m_tallyLamp = false;
     m_menuLevel = 0;
     m_menuItem = 0;
     m_presetSpeed = Visca::PresetSpeedMaximum;
@@ -551,6 +552,7 @@ QJsonObject SimCamera::toJson() const
         {QStringLiteral("motionsync"), m_motionSync},
         {QStringLiteral("power"), m_power},
         {QStringLiteral("menu"), m_menuOpen},
+        {QStringLiteral("tally"), m_tallyLamp},
         {QStringLiteral("menulevel"), m_menuLevel},
         {QStringLiteral("menuitem"), m_menuItem},
         {QStringLiteral("presetspeed"), m_presetSpeed},

@@ -77,6 +77,7 @@ public:
 
     void toggleMenu();
     void setMenuOpen(bool open);
+    void setTallyLamp(bool on) { m_tallyLamp = on; }
     void menuEnter();
     void menuBack();
 
@@ -101,6 +102,7 @@ public:
     bool motionSync() const { return m_motionSync; }
     bool power() const { return m_power; }
     bool menuOpen() const { return m_menuOpen; }
+    bool tallyLamp() const { return m_tallyLamp; }
     int menuLevel() const { return m_menuLevel; }
     int menuItem() const { return m_menuItem; }
     int presetSpeed() const { return m_presetSpeed; }
@@ -165,6 +167,7 @@ private:
     bool m_motionSync = false;
     bool m_power = true;
     bool m_menuOpen = false;
+    bool m_tallyLamp = false;
     int m_menuLevel = 0;
     int m_menuItem = 0;
     int m_presetSpeed = 0;

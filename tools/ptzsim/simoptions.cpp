@@ -40,6 +40,7 @@ Control channel (--control-port, TCP on each camera address, one text line per c
 line "OK ..." or "ERR <why>"):
   silent <kind[,kind...]|all|none>   delay <ms>   close-after <n|0>   refuse on|off   hangup on|off
   drop (close the open VISCA connections)   notices on|off   foreign on|off   interleave on|off
+  no-tally on|off
   answers standard|short|long   http-status <code|0>   devconf default|<text> (serve this device
   configuration, \n between lines)   send <hex bytes> (raw bytes on every VISCA connection)
   state (OK + camera state as one-line JSON)   faults   connections
@@ -155,6 +156,9 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
          QStringLiteral(
              "Send replies of camera address 2 (A0 41 FF, A0 51 FF, A0 50 02 FF) now and then between "
              "replies.")},
+        {QStringLiteral("no-tally"),
+         QStringLiteral("No tally lamp: answer the tally command (81 01 7E 01 0A 00 02|03 FF) with a syntax "
+                        "error (90 60 02 FF) instead of ACK and completion.")},
         {QStringLiteral("interleave"),
          QStringLiteral(
              "Send an extra ACK (90 41 FF) before every inquiry answer and an extra completion after "
@@ -227,6 +231,7 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     common.faults.notices = parser.isSet(QStringLiteral("notices"));
     common.faults.foreign = parser.isSet(QStringLiteral("foreign"));
     common.faults.interleave = parser.isSet(QStringLiteral("interleave"));
+    common.faults.noTally = parser.isSet(QStringLiteral("no-tally"));
 
     const QStringList addresses = parser.positionalArguments();
     if (addresses.isEmpty()) {

@@ -179,6 +179,14 @@ const QList<ViscaInterpreter::CommandRule> &ViscaInterpreter::commandRules()
                  return false;
              }
          }},
+        // Tally lamp 81 01 7E 01 0A 00 pp FF: 02 on, 03 off.
+        {bytes({0x01, 0x7E, 0x01, 0x0A, 0x00}), 8,
+         [](Cam &c, P p) {
+             if (at(p, 6) != 0x02 && at(p, 6) != 0x03)
+                 return false;
+             c.setTallyLamp(at(p, 6) == 0x02);
+             return true;
+         }},
         // Zoom 81 01 04 07 xx FF (2p tele, 3p wide) and direct 81 01 04 47 0p0q0r0s FF.
         {bytes({0x01, 0x04, 0x07}), 6,
          [](Cam &c, P p) {
@@ -480,6 +488,11 @@ ViscaReaction ViscaInterpreter::handle(const QByteArray &packet) const
         }
         return reaction;
     }
+
+    // Tally lamp 81 01 7E 01 0A 00 pp FF, pp 02 on, 03 off; a camera without one knows no such command.
+    if (packet.startsWith(bytes({0x81, 0x01, 0x7E, 0x01, 0x0A, 0x00})) && packet.size() == 8
+        && m_faults->noTally)
+        return reaction;
 
     const QByteArray body = packet.mid(1);
     for (const CommandRule &rule : commandRules()) {
