@@ -1,5 +1,6 @@
 #pragma once
 
+#include "appsettings.h"
 #include "tallystate.h"
 #include "vmixinput.h"
 
@@ -10,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 
-class AppSettings;
 class ObsWrapper;
 class VMixWrapper;
 
@@ -24,7 +24,7 @@ class TallyTracker : public QObject
 
 public:
     // Longer sources are refused: no scene or input name is this long.
-    static constexpr int MaxSourceLength = 200;
+    static constexpr int MaxSourceLength = AppSettings::MaxTallySourceLength;
 
     explicit TallyTracker(AppSettings *settings, QObject *parent = nullptr);
     ~TallyTracker() override;

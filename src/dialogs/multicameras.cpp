@@ -38,8 +38,7 @@ QString numbered(const char *name, int n)
 const ViscaTransport Transports[] = {ViscaTransport::Tcp, ViscaTransport::Udp, ViscaTransport::SonyUdp};
 const char *const TransportLabels[] = {"VISCA TCP", "VISCA UDP", "Sony VISCA over IP"};
 
-// No scene or input name is longer; the web settings refuse the same length.
-constexpr int MaxTallySourceLength = 200;
+constexpr int MaxTallySourceLength = AppSettings::MaxTallySourceLength;
 
 QComboBox *tallyCombo(const QString &objectName, const QString &placeholder, QWidget *parent)
 {

@@ -146,7 +146,9 @@ public:
     void setCustomPresetTitle(const QString &id, int n, const QString &value);
 
     // Tally sources per camera: id + "_tally_obs" (an OBS scene name) and id + "_tally_vmix" (a vMix input
-    // by number, key or title); empty when the camera has none.
+    // by number, key or title); empty when the camera has none. Longer sources are refused where they are
+    // entered: no scene or input name is this long.
+    static constexpr int MaxTallySourceLength = 200;
     QString tallyObs(const QString &id) const;
     void setTallyObs(const QString &id, const QString &value);
     QString tallyVmix(const QString &id) const;
